@@ -1,0 +1,50 @@
+#include "app/ui/Prompt.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tz {
+
+namespace {
+QMessageBox::Icon toIcon(Prompt::Icon icon) {
+    switch (icon) {
+    case Prompt::Icon::Information: return QMessageBox::Information;
+    case Prompt::Icon::Warning:
+    case Prompt::Icon::Exclamation: return QMessageBox::Warning;
+    case Prompt::Icon::Critical: return QMessageBox::Critical;
+    case Prompt::Icon::Question: return QMessageBox::Question;
+    case Prompt::Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString titleOr(const QString& title) {
+    return title.isEmpty() ? QApplication::applicationName() : title;
+}
+}  // namespace
+
+void DialogPrompt::message(QWidget* parent, const QString& text, const QString& title, Icon icon) {
+    QMessageBox box(toIcon(icon), titleOr(title), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool DialogPrompt::ask(QWidget* parent, const QString& text, const QString& title,
+                       Buttons buttons, Icon icon) {
+    const auto yes = buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
+    const auto no = buttons == Buttons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+    QMessageBox box(toIcon(icon), titleOr(title), text, yes | no, parent);
+    box.setDefaultButton(yes);
+    return box.exec() == yes;
+}
+
+std::optional<QString> DialogPrompt::input(QWidget* parent, const QString& prompt,
+                                           const QString& title, const QString& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, titleOr(title), prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+}  // namespace tz
