@@ -3,6 +3,7 @@
 // and its shear-ramp list in RAMP_STEP_NO order. Stored temperatures are °F.
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class clsConnection;
@@ -39,5 +40,13 @@ std::optional<SequenceData> loadSequence(clsConnection& connection, const QStrin
 // rows in one transaction; nothing is written on failure. Returns the key.
 // Throws tz::DbError on a database error.
 double saveSequence(clsConnection& connection, const SequenceData& sequence);
+
+// Deletes the header of that name and its steps and ramp rows in one
+// transaction, so that no orphan rows stay behind. False when no sequence of
+// that name is stored. Throws tz::DbError on a database error.
+bool deleteSequence(clsConnection& connection, const QString& name);
+
+// Every stored sequence name in name order; empty when none is stored.
+QStringList sequenceNames(clsConnection& connection);
 
 }  // namespace tz

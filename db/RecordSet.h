@@ -1,0 +1,112 @@
+#pragma once
+// What every table class shares: the binding to the one connection, the
+// statements prepared once, the in-memory copy of the rows the last query
+// returned, and navigation through that copy without going back to the file.
+//
+// Conventions for all record classes:
+// - Database operations (ConnectX, GetTestDetail/GetSeqDetail, AddNew, Update,
+//   Delete, SaveAs) throw tz::DbError on any provider error, and also when
+//   called before ConnectX.
+// - Navigation and column properties never touch the file and never throw.
+//   Navigation on an empty snapshot loads nothing; MoveNext on the last row
+//   sets Eof() and keeps the last row's values.
+// - Every new query starts the row index again at 0.
+// - `Eof()` is the EOF flag (EOF itself is a macro of <cstdio>).
+#include "db/DbError.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+#include <initializer_list>
+
+class clsConnection;
+
+namespace tz {
+
+// The exact "p" + column names of one statement's "?" marks, in mark order.
+using ParamNames = std::initializer_list<const char*>;
+
+class RecordSet {
+public:
+    virtual ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    bool Eof() const { return m_eof; }
+    // The last executed query's own state: it was fully fetched, so it sits
+    // before its first row only when it returned none. True before any query.
+    bool BOF() const { return m_recordsetRows == 0; }
+    bool IsEmpty() const { return m_recordsetRows == 0; }
+    bool isConnected() const { return m_connection != nullptr; }
+
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    void MoveRel(int offset);
+
+    virtual void SetDefaults() = 0;
+    // The row array: one element per selected column in select order.
+    virtual QVariantList All() const = 0;
+    // Sets each column from the matching element, converted to the column's
+    // type. Throws DbError for a short array, a NULL or an unconvertible value.
+    void setAll(const QVariantList& values);
+
+    // Rows in the snapshot; row index of the values last loaded.
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int rowIndex() const { return m_row; }
+
+protected:
+    // columns: the table's columns in select order (names as in the SELECT).
+    // moveFirstSetsEof: MoveFirst on an empty snapshot sets Eof() (results).
+    RecordSet(const char* className, QStringList columns, bool moveFirstSetsEof = false);
+
+    // Stores the connection; throws when it is not open.
+    void bindConnection(clsConnection& connection);
+    void requireConnection(const char* operation) const;
+    QSqlQuery prepare(const char* sql) const;
+
+    // Binds values in mark order and executes; throws DbError on failure.
+    static void execute(QSqlQuery& query, ParamNames names, const QVariantList& values);
+    // Executes a select and copies every row into the snapshot.
+    void query(QSqlQuery& select, ParamNames names, const QVariantList& values);
+    // After query(): row 0 into the columns, or defaults when nothing came back.
+    void loadFirstOrDefaults();
+    // The snapshot as a [column][row] table: one list per selected column,
+    // present even when there are no rows.
+    QList<QVariantList> snapshotByColumn() const;
+
+    // Stores a non-NULL value into column c (index in select order).
+    virtual void assign(int column, const QVariant& value) = 0;
+
+    // Conversions to a column's type; throw DbError "Type mismatch" (13).
+    static double toNumber(const QVariant& value);
+    static QString toText(const QVariant& value);
+    static QDateTime toDate(const QVariant& value);
+    // Rounds to the nearest integer, halves to the even neighbour; throws
+    // DbError "Overflow" (6) outside the 32-bit range.
+    static int roundToInt(double value);
+    // A date parameter: an invalid date is sent as NULL, never as empty text.
+    static QVariant dateParam(const QDateTime& value);
+
+    const char* className() const { return m_className; }
+
+private:
+    void loadRow(int index);
+
+    const char* m_className;
+    QStringList m_columns;
+    bool m_moveFirstSetsEof;
+    clsConnection* m_connection = nullptr;
+    QStringList m_snapshotFields;     // field names of the snapshot's query
+    QList<QVariantList> m_rows;       // [row][field]
+    int m_row = 0;
+    bool m_eof = false;
+    qsizetype m_recordsetRows = 0;
+};
+
+}  // namespace tz
