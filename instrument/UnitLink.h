@@ -1,0 +1,72 @@
+#pragma once
+// The serial line to one TZ360 unit: "Comm k" at 19200 8N1. Commands go out in
+// one piece; everything received is taken at once. The two long exchanges
+// (sequence download, stored-results download) wait on timers, never on the
+// clock, so the other unit windows keep polling while one unit downloads.
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+namespace tz {
+
+class UnitLink : public QObject {
+    Q_OBJECT
+public:
+    // Waits of the exchanges, in unscaled milliseconds (TZ360_TIME_SCALE divides them).
+    static constexpr int kSequenceReplyWaitMs = 6000;
+    static constexpr int kStoredResultsFirstWaitMs = 2000;
+    static constexpr int kStoredResultsStepWaitMs = 500;
+
+    explicit UnitLink(QObject* parent = nullptr);
+    ~UnitLink() override;
+
+    // Opens Comm k through comports.txt of the working directory. On failure
+    // returns false and errorString() says what is wrong with which device.
+    bool open(int comm);
+    bool openDevice(const QString& device);
+    void close();
+    bool isOpen() const;
+    int comm() const { return comm_; }
+    QString device() const { return port_.portName(); }
+    QString errorString() const { return error_; }
+
+    // Writes the whole command and waits until it has left our buffer.
+    bool send(const QByteArray& bytes);
+    // Everything received so far (possibly empty).
+    QByteArray takeAll();
+    void discardInput() { takeAll(); }
+
+    // A download is waiting for the unit; polls must not be sent meanwhile.
+    bool busy() const { return state_ != State::Idle; }
+
+    // Cancel, then the record; sequenceDownloadFinished 6 s later with the
+    // reply (accepted when it ends with "x"). False when busy or not open.
+    bool startSequenceDownload(const QByteArray& record);
+    // Discards pending input, requests the stored results, waits 2 s and then
+    // 0.5 s steps until a step brings nothing; storedResultsFinished with the
+    // whole reply (empty when the unit said nothing or the send failed).
+    bool startStoredResultsDownload();
+    // Abandons a running exchange without a finished signal.
+    void abort();
+
+signals:
+    void sequenceDownloadFinished(bool accepted, const QByteArray& reply);
+    void storedResultsFinished(const QByteArray& reply);
+
+private:
+    enum class State { Idle, SequenceReply, StoredResults };
+    void onWaitEnded();
+    void finishSequence(bool sentOk);
+    QString describeOpenError(const QString& device) const;
+
+    QSerialPort port_;
+    QTimer wait_;
+    State state_ = State::Idle;
+    QByteArray collected_;
+    int comm_ = 0;
+    QString error_;
+};
+
+}  // namespace tz
