@@ -1,0 +1,41 @@
+#include "analysis/ResultsHeading.h"
+
+#include <cmath>
+
+namespace tz {
+
+namespace {
+QString kUnitHeading(const Settings& s) {
+    if (s.unitSystem == UnitEI) return QStringLiteral("lbf-s^n/ft2");
+    if (s.unitSystem == UnitCGS && s.kPrimeUnit != 1) return QStringLiteral("lb-f s/100 ft2");
+    return QStringLiteral("dyn-s^n/cm2");
+}
+
+QString rateHeading(const Settings& s, int i) {
+    // EI labs read the classic API rates whatever is configured.
+    static const int eiRates[3] = {40, 100, 170};
+    if (s.unitSystem == UnitEI) return QStringLiteral("@%1 1/S (cP)").arg(eiRates[i]);
+    return QStringLiteral("@%1 (cP)").arg(static_cast<long long>(std::trunc(s.shearRates[i])));
+}
+}  // namespace
+
+QStringList resultsHeading(const Settings& s) {
+    const bool si = s.unitSystem == UnitSI;
+    const QString k = kUnitHeading(s);
+    return {
+        QStringLiteral("Shear\rRamp"),
+        QStringLiteral("Time \r(Min)"),
+        si ? QStringLiteral("Temp\r(C°)") : QStringLiteral("Temp\r(F°)"),
+        si ? QStringLiteral("Press\r(kPa)") : QStringLiteral("Press\r(Psi)"),
+        QStringLiteral("n'"),
+        QStringLiteral("Kv \r") + k,
+        QStringLiteral("Coef.\rDetn.\r(R^2)"),
+        QStringLiteral("K'\r") + k,
+        QStringLiteral("K'slot\r") + k,
+        QStringLiteral("Visc\r") + rateHeading(s, 0),
+        QStringLiteral("Visc\r") + rateHeading(s, 1),
+        QStringLiteral("Visc\r") + rateHeading(s, 2),
+    };
+}
+
+}  // namespace tz

@@ -1,0 +1,14 @@
+#pragma once
+#include <QDialog>
+
+namespace tz {
+
+// The About box: a picture of the instrument's cup and bob, the version line, OK.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget* parent = nullptr);
+    static QPixmap picture(int size);
+};
+
+}  // namespace tz

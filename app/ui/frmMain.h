@@ -1,0 +1,94 @@
+#pragma once
+// The start-up window: owns the three test record objects, hosts the analysis
+// view of a saved test and leads to every other window.
+#include "app/ui/ProportionalLayout.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QButtonGroup;
+class QChartView;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class clsConnection;
+class clsTEST_ADDITIVE;
+class clsTEST_INFO;
+class clsTEST_RESULT;
+
+namespace tz {
+
+class Prompt;
+struct Workstation;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    clsConnection& Connection();
+
+    // Start-up, in the order the operator's window depends on: database,
+    // record objects, layout, centring, display settings, table heading.
+    void load();
+
+    // Unloads without asking (Exit button, File > Exit).
+    void exitProgram();
+
+    // The per-ramp results table heading, rebuilt after the shear rates change.
+    void buildResultsHeading();
+
+    QString openedTestName() const { return m_openedTestName; }
+    int openedTestId() const { return m_openedTestId; }
+    const ProportionalLayout& layoutTable() const { return m_layout; }
+
+signals:
+    // The operator confirmed the exit (or used Exit): the program ends.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void createStatusBar();
+    QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
+    QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
+                              const QString& firstCaption, const char* second,
+                              const QString& secondCaption, const QRect& geometry);
+    void centreOnScreen();
+    void showSetup();
+    void showShearRate();
+    void showHelp();
+    void showAbout();
+    void overlapCharts();
+
+    Workstation& m_ws;
+    Prompt& m_prompt;
+    std::unique_ptr<clsTEST_INFO> m_testInfo;
+    std::unique_ptr<clsTEST_RESULT> m_testResult;
+    std::unique_ptr<clsTEST_ADDITIVE> m_testAdditive;
+
+    QWidget* m_area = nullptr;
+    QTableWidget* m_results = nullptr;
+    QTableWidget* m_additives = nullptr;
+    QChartView* m_chart = nullptr;
+    QWidget* m_chart3d = nullptr;
+    QLabel* m_statusText = nullptr;
+    QLabel* m_statusDate = nullptr;
+    QLabel* m_statusTime = nullptr;
+    QWidget* m_help = nullptr;
+
+    ProportionalLayout m_layout;
+    QString m_openedTestName;
+    int m_openedTestId = 0;
+    bool m_exitWithoutAsking = false;
+};
+
+}  // namespace tz

@@ -1,0 +1,54 @@
+// tz360-cli: the workstation's work that needs no person, from a shell, over
+// the same library code the windows call. Runs in the working directory that
+// holds TZ360.db.
+#include "db/DbError.h"
+#include "db/TestList.h"
+#include "db/clsConnection.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+void usage(QTextStream& out) {
+    out << "Usage: tz360-cli <command>\n"
+           "\n"
+           "Commands:\n"
+           "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
+           "          name, time, researcher (tab separated)\n";
+}
+
+int list(QTextStream& out, QTextStream& err) {
+    clsConnection connection;
+    connection.OpenDB(QString(), QString(), QString(), QString());
+    if (!connection.isOpen()) {
+        err << connection.lastError() << "\n";
+        return 2;
+    }
+    try {
+        for (const tz::StoredTest& t : tz::listTests(connection))
+            out << t.name << '\t' << t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << '\t'
+                << t.researcher << '\n';
+    } catch (const tz::DbError& e) {
+        err << "tz360-cli list: " << e.text() << "\n";
+        return 2;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+        usage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? 1 : 0;
+    }
+    if (args[0] == QLatin1String("list")) return list(out, err);
+    err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
+    usage(err);
+    return 1;
+}
