@@ -74,6 +74,9 @@ protected:
     static void execute(QSqlQuery& query, ParamNames names, const QVariantList& values);
     // Executes a select and copies every row into the snapshot.
     void query(QSqlQuery& select, ParamNames names, const QVariantList& values);
+    // Runs a select again only for the recordset's own state (BOF, IsEmpty);
+    // the snapshot and the row count stay as they were.
+    void requery(QSqlQuery& select, ParamNames names, const QVariantList& values);
     // After query(): row 0 into the columns, or defaults when nothing came back.
     void loadFirstOrDefaults();
     // The snapshot as a [column][row] table: one list per selected column,

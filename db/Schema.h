@@ -1,6 +1,7 @@
 #pragma once
 // The tables and indexes of TZ360.db, created in a new (empty) database file.
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QStringList>
 
 namespace tz {
@@ -9,8 +10,8 @@ namespace tz {
 // IF NOT EXISTS so that running them on a complete file changes nothing.
 QStringList schemaStatements();
 
-// Runs schemaStatements() in one transaction; false with the failing
-// statement's error in *error.
-bool createSchema(QSqlDatabase& db, QString* error);
+// Runs schemaStatements() in one transaction; returns the failing step's
+// error, or an invalid QSqlError when all went well.
+QSqlError createSchema(QSqlDatabase& db);
 
 }  // namespace tz

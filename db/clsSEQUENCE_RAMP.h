@@ -2,11 +2,9 @@
 // SEQUENCE_RAMP: the timed steps of a sequence in RAMP_NO order, each with a
 // temperature set point, tolerance, shear rate and the run-ramp flag.
 // ConnectX is the query: set SequenceId first.
-#include "db/RecordSet.h"
+#include "db/KeyedRecordSet.h"
 
-#include <optional>
-
-class clsSEQUENCE_RAMP : public tz::RecordSet {
+class clsSEQUENCE_RAMP : public tz::KeyedRecordSet {
 public:
     static constexpr const char* kSelect =
         "SELECT SEQUENCE_RAMP_ID, SEQUENCE_ID, RAMP_NO, RAMP_ELAPSE_TIME, RAMP_TEMP, RAMP_START_ERROR, "
@@ -53,8 +51,6 @@ protected:
     void assign(int column, const QVariant& value) override;
 
 private:
-    std::optional<QSqlQuery> m_select, m_insert, m_delete;
-
     double m_SEQUENCE_RAMP_ID = 0;
     double m_SEQUENCE_ID = 0;
     double m_RAMP_NO = 0;

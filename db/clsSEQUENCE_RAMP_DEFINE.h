@@ -2,11 +2,9 @@
 // SEQUENCE_RAMP_DEFINE: the shear-ramp list of a sequence in RAMP_STEP_NO
 // order, run after every step whose RUN_RAMP is 1.
 // ConnectX is the query: set SequenceId first.
-#include "db/RecordSet.h"
+#include "db/KeyedRecordSet.h"
 
-#include <optional>
-
-class clsSEQUENCE_RAMP_DEFINE : public tz::RecordSet {
+class clsSEQUENCE_RAMP_DEFINE : public tz::KeyedRecordSet {
 public:
     static constexpr const char* kSelect =
         "SELECT SEQUENCE_DEF_ID, SEQUENCE_ID, RAMP_STEP_NO, RAMP_SHEAR_RATE  "
@@ -46,8 +44,6 @@ protected:
     void assign(int column, const QVariant& value) override;
 
 private:
-    std::optional<QSqlQuery> m_select, m_insert, m_delete;
-
     double m_SEQUENCE_DEF_ID = 0;
     double m_SEQUENCE_ID = 0;
     double m_RAMP_STEP_NO = 0;

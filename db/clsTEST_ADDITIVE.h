@@ -1,11 +1,9 @@
 #pragma once
 // TEST_ADDITIVE: the additives of a test (name, concentration, unit, lot).
 // ConnectX is the query: set TESTId first.
-#include "db/RecordSet.h"
+#include "db/KeyedRecordSet.h"
 
-#include <optional>
-
-class clsTEST_ADDITIVE : public tz::RecordSet {
+class clsTEST_ADDITIVE : public tz::KeyedRecordSet {
 public:
     static constexpr const char* kSelect =
         "SELECT TESTADD_ID, TEST_ID, ADDITIVE_NM, ADD_CONCEN, ADD_UNIT, ADD_LOTNO  "
@@ -49,8 +47,6 @@ protected:
     void assign(int column, const QVariant& value) override;
 
 private:
-    std::optional<QSqlQuery> m_select, m_insert, m_delete;
-
     double m_TESTADD_ID = 0;
     double m_TEST_ID = 0;
     QString m_ADDITIVE_NM;

@@ -1,11 +1,9 @@
 #pragma once
 // TEST_RESULT: one row per recorded data point of a test, read back in
 // increasing RESULT_TIME. ConnectX is the query: set Test_Id first.
-#include "db/RecordSet.h"
+#include "db/KeyedRecordSet.h"
 
-#include <optional>
-
-class clsTEST_RESULT : public tz::RecordSet {
+class clsTEST_RESULT : public tz::KeyedRecordSet {
 public:
     static constexpr const char* kSelect =
         "SELECT TEST_RESULT_ID, TEST_ID, RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, "
@@ -25,7 +23,7 @@ public:
     // Binds to the connection and reads every point of the current Test_Id.
     void ConnectX(clsConnection& connection);
     // The last select, already read to its end (empty before ConnectX).
-    const QSqlQuery& rTestResult() const;
+    const QSqlQuery& rTestResult() const { return lastSelect(); }
 
     // The owning test; taken and returned as a whole number (nearest).
     int Test_Id() const;
@@ -63,8 +61,6 @@ protected:
     void assign(int column, const QVariant& value) override;
 
 private:
-    std::optional<QSqlQuery> m_select, m_insert, m_delete;
-
     double m_TEST_RESULT_ID = 0;
     double m_TEST_ID = 0;
     double m_RAMP_NO = 0;

@@ -1,0 +1,45 @@
+#include "db/KeyedRecordSet.h"
+
+namespace tz {
+
+KeyedRecordSet::KeyedRecordSet(const char* className, QStringList columns, Statements statements,
+                               bool moveFirstSetsEof)
+    : RecordSet(className, std::move(columns), moveFirstSetsEof), m_sql(statements)
+{
+}
+
+const QSqlQuery& KeyedRecordSet::lastSelect() const
+{
+    static const QSqlQuery none;
+    return m_select ? *m_select : none;
+}
+
+void KeyedRecordSet::connectAndSelect(clsConnection& connection, const QVariant& ownerKey)
+{
+    bindConnection(connection);
+    m_select = prepare(m_sql.select);
+    m_insert = prepare(m_sql.insert);
+    m_delete = prepare(m_sql.remove);
+    query(*m_select, m_sql.selectParams, {ownerKey});
+}
+
+void KeyedRecordSet::selectAndLoadFirst(const char* operation, const QVariant& ownerKey)
+{
+    requireConnection(operation);
+    query(*m_select, m_sql.selectParams, {ownerKey});
+    loadFirstOrDefaults();
+}
+
+void KeyedRecordSet::insertRow(const QVariantList& values)
+{
+    requireConnection("AddNew");
+    execute(*m_insert, m_sql.insertParams, values);
+}
+
+void KeyedRecordSet::deleteRows(const QVariant& ownerKey)
+{
+    requireConnection("Delete");
+    execute(*m_delete, m_sql.removeParams, {ownerKey});
+}
+
+}  // namespace tz
