@@ -65,6 +65,7 @@ private:
     QTimer wait_;
     State state_ = State::Idle;
     QByteArray collected_;
+    bool firstStep_ = false;  // the first read after the 2 s wait is always followed by a step
     int comm_ = 0;
     QString error_;
 };

@@ -108,7 +108,6 @@ private:
     void step(double dt);  // physics over dt <= 1 s
     double noise(double sigma);
     void startCalibration(const QByteArray& body);
-    void queueCalibrationRecords();
     void acceptCoefficients(const QByteArray& body);
     void acceptSequence(const QByteArray& record);
     void stopTest();
@@ -127,6 +126,7 @@ private:
     double zeroingUntil_ = -1;   // rotor held still while the transducer zeroes
     enum class Mode { Idle, Test, Preheat, Oscillating } mode_ = Mode::Idle;
     bool calibrating_ = false;
+    double calibrationEnds_ = 0;
     double pressureEffectUntil_ = -1;
     double frozenStress_ = 0;
 
