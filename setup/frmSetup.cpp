@@ -1,0 +1,67 @@
+#include "setup/frmSetup.h"
+
+#include "app/SettingsFile.h"
+#include "app/ui/Prompt.h"
+#include "setup/ui/HardwareTab.h"
+#include "setup/ui/SequenceTab.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+frmSetup::frmSetup(tz::Settings& settings, clsConnection& connection, tz::Prompt& prompt,
+                   QWidget* parent)
+    : QWidget(parent, Qt::Window), m_prompt(prompt) {
+    setObjectName(QStringLiteral("frmSetup"));
+    setWindowTitle(QStringLiteral("TZ360 Setup"));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("TabStrip1"));
+    m_sequenceTab = new SequenceTab(settings, connection, prompt, m_tabs);
+    m_hardwareTab = new HardwareTab(settings, prompt, tz::SettingsFile::defaultPath(), m_tabs);
+    m_tabs->addTab(m_sequenceTab, QStringLiteral("Test Sequence Setup"));
+    m_tabs->addTab(m_hardwareTab, QStringLiteral("Hardware && Misc Setup"));
+    m_tabs->setCurrentIndex(0);
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(m_tabs);
+
+    // The unit system comes first: the grid headings and cells depend on it.
+    m_hardwareTab->load();
+    m_sequenceTab->refillList();
+
+    // Back on the sequence tab the unit system may have changed: show the
+    // stored sequence again in the unit now chosen.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 0) m_sequenceTab->reloadSelected();
+    });
+    connect(m_sequenceTab, &SequenceTab::returnRequested, this, &frmSetup::onReturn);
+    connect(m_hardwareTab, &HardwareTab::returnRequested, this, &frmSetup::onReturn);
+
+    resize(980, 640);
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+bool frmSetup::leaveConfirmed() {
+    if (!m_sequenceTab->changed()) return true;
+    return m_prompt.ask(
+        this, QStringLiteral("Current active sequence was changed, do you want to leave without save?"),
+        QStringLiteral("TZ360 Setup"), tz::Prompt::Buttons::OkCancel);
+}
+
+void frmSetup::onReturn() {
+    if (!leaveConfirmed()) return;
+    m_leaving = true;
+    close();
+    m_leaving = false;
+}
+
+void frmSetup::closeEvent(QCloseEvent* event) {
+    // The close box asks too: unsaved steps must not vanish without a word.
+    if (!m_leaving && !leaveConfirmed()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}

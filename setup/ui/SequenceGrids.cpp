@@ -1,0 +1,112 @@
+#include "setup/ui/SequenceGrids.h"
+
+#include "setup/SequenceEntry.h"
+#include "setup/SequenceTemperature.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+namespace SequenceGrids {
+
+namespace {
+
+QTableWidgetItem* cell(const QString& text, bool editable) {
+    auto* item = new QTableWidgetItem(text);
+    if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+void setUpGrid(QTableWidget* grid) {
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    // A click on a cell puts the editor over it at once.
+    grid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked |
+                          QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->setWordWrap(false);
+}
+
+}  // namespace
+
+void setUpStepsGrid(QTableWidget* grid) {
+    setUpGrid(grid);
+    grid->setColumnCount(tz::kStepColumns);
+    grid->verticalHeader()->hide();
+    setStepsHeadings(grid, 1);
+}
+
+void setStepsHeadings(QTableWidget* grid, int unitSystem) {
+    const QString unit = tz::temperatureUnit(unitSystem);
+    grid->setHorizontalHeaderLabels({QStringLiteral("Step No"), QStringLiteral("Elapse\nTime (Min)"),
+                                     QStringLiteral("Temp\n(%1)").arg(unit),
+                                     QStringLiteral("Temp\nError(%1)").arg(unit),
+                                     QStringLiteral("Shear\nRate (1/S)"), QStringLiteral("Ramp?")});
+    const QFontMetrics fm = grid->horizontalHeader()->fontMetrics();
+    grid->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("Step No")) + 14);
+    for (int c = 1; c < tz::kStepColumns; ++c)
+        grid->setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("Rate (1/S)")) + 14);
+}
+
+void setStepRows(QTableWidget* grid, const QList<QStringList>& rows) {
+    grid->setRowCount(0);
+    grid->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < tz::kStepColumns; ++c)
+            grid->setItem(r, c, cell(c < rows[r].size() ? rows[r][c] : QString(), c != 0));
+    }
+}
+
+QList<QStringList> stepRows(const QTableWidget* grid) {
+    QList<QStringList> rows;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < tz::kStepColumns; ++c) {
+            const QTableWidgetItem* item = grid->item(r, c);
+            row << (item ? item->text() : QString());
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+void insertStepRow(QTableWidget* grid, int row, const QStringList& cells) {
+    grid->insertRow(row);
+    for (int c = 0; c < tz::kStepColumns; ++c)
+        grid->setItem(row, c, cell(c < cells.size() ? cells[c] : QString(), c != 0));
+}
+
+void renumberSteps(QTableWidget* grid) {
+    for (int r = 0; r < grid->rowCount(); ++r)
+        grid->setItem(r, 0, cell(QString::number(r + 1), false));
+}
+
+void setUpRampGrid(QTableWidget* grid) {
+    setUpGrid(grid);
+    grid->setColumnCount(1);
+    grid->setHorizontalHeaderLabels({QStringLiteral("Shear Rate (1/S)")});
+    grid->horizontalHeader()->setStretchLastSection(true);
+    setRampCells(grid, {});
+}
+
+void setRampCells(QTableWidget* grid, const QStringList& cells) {
+    // Rows are rebuilt, not overwritten, so an editor still open on the old
+    // sequence cannot write its text into the new one.
+    grid->setRowCount(0);
+    grid->setRowCount(tz::kRampRows);
+    for (int r = 0; r < tz::kRampRows; ++r)
+        grid->setItem(r, 0, cell(r < cells.size() ? cells[r] : QString(), true));
+}
+
+QStringList rampCells(const QTableWidget* grid) {
+    QStringList cells;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        const QTableWidgetItem* item = grid->item(r, 0);
+        cells << (item ? item->text() : QString());
+    }
+    return cells;
+}
+
+}  // namespace SequenceGrids
