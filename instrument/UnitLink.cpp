@@ -24,6 +24,7 @@ bool UnitLink::open(int comm) {
 bool UnitLink::openDevice(const QString& device) {
     close();
     error_.clear();
+    device_ = device;
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         error_ = describeOpenError(device);

@@ -29,7 +29,7 @@ public:
     void close();
     bool isOpen() const;
     int comm() const { return comm_; }
-    QString device() const { return port_.portName(); }
+    const QString& device() const { return device_; }
     QString errorString() const { return error_; }
 
     // Writes the whole command and waits until it has left our buffer.
@@ -67,6 +67,7 @@ private:
     QByteArray collected_;
     bool firstStep_ = false;  // the first read after the 2 s wait is always followed by a step
     int comm_ = 0;
+    QString device_;
     QString error_;
 };
 

@@ -1,0 +1,135 @@
+// The unit link against tz360-sim over a real pseudo-terminal.
+#include "db/SequenceData.h"
+#include "instrument/CommPorts.h"
+#include "instrument/ProtocolCodec.h"
+#include "instrument/StatusFrameReader.h"
+#include "instrument/StoredResultsParser.h"
+#include "instrument/UnitLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace tz;
+
+class TestUnitLink : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QProcess sim_;
+    QString device_;
+
+private slots:
+    void initTestCase() {
+        qputenv("TZ360_TIME_SCALE", "20");
+        const QString simPath = qEnvironmentVariable("TZ360_SIM");
+        if (simPath.isEmpty()) QSKIP("TZ360_SIM is not set (run through ctest)");
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        sim_.setWorkingDirectory(dir_.path());
+        sim_.start(simPath, {"--link", "1", "--time-scale", "20", "--no-noise"});
+        QVERIFY(sim_.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(sim_.canReadLine(), 5000);
+        device_ = QString::fromLocal8Bit(sim_.readLine()).trimmed();
+        QVERIFY(device_.startsWith("/dev/"));
+        QCOMPARE(commDevice(1), device_);
+    }
+
+    void pollsAndReadsFrames() {
+        UnitLink link;
+        QVERIFY2(link.open(1), qPrintable(link.errorString()));
+        QCOMPARE(link.device(), device_);
+        StatusFrameReader reader;
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(link.send(proto::statusPoll()));
+            QByteArray got;
+            bool framed = false;
+            for (int w = 0; w < 100 && !framed; ++w) {
+                QTest::qWait(20);
+                const QByteArray b = link.takeAll();
+                got += b;
+                framed = !reader.read(b).frames.isEmpty();
+            }
+            QVERIFY2(framed, got.toHex().constData());
+        }
+        QCOMPARE(reader.statusText(), QString("InActive"));
+        QCOMPARE(reader.current().pressurePsi, 500.0);
+        QCOMPARE(reader.current().sampleTempF, 75.0);
+    }
+
+    void downloadsASequenceWithoutFreezing() {
+        UnitLink link;
+        QVERIFY(link.open(1));
+        SequenceData s;
+        s.steps = {SequenceStep{1, 10, 150, 5, 100, 1}, SequenceStep{2, 20, 250, 5, 170, 0}};
+        s.rampShearRates = {170, 100, 40};
+        QSignalSpy done(&link, &UnitLink::sequenceDownloadFinished);
+        int ticks = 0;
+        QTimer other;  // another unit window's timer keeps running meanwhile
+        connect(&other, &QTimer::timeout, [&] { ++ticks; });
+        other.start(20);
+        QVERIFY(link.startSequenceDownload(proto::sequenceRecord(s)));
+        QVERIFY(link.busy());
+        QVERIFY(!link.startSequenceDownload(proto::sequenceRecord(s)));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QVERIFY(!link.busy());
+        QVERIFY(ticks > 3);
+        QCOMPARE(done.first().at(0).toBool(), true);
+        QVERIFY(done.first().at(1).toByteArray().endsWith("05x"));
+
+        // A record the unit cannot read is refused.
+        done.clear();
+        QVERIFY(link.startSequenceDownload(QByteArray("0201 garbage x\x1a")));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QCOMPARE(done.first().at(0).toBool(), false);
+    }
+
+    void retrievesStoredResults() {
+        UnitLink link;
+        QVERIFY(link.open(1));
+        link.send(proto::statusPoll());  // a stale frame the download must discard
+        QTest::qWait(100);
+        QSignalSpy done(&link, &UnitLink::storedResultsFinished);
+        QVERIFY(link.startStoredResultsDownload());
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 10000);
+        const StoredResults r = parseStoredResults(done.first().at(0).toByteArray());
+        QCOMPARE(r.status, StoredResults::Status::Ok);
+        QCOMPARE(r.malformed, 0);
+        QVERIFY(r.records.size() > 10);
+        QCOMPARE(r.records.first().rampNo, 1);
+        QCOMPARE(r.records.last().rampStepNo, 4);
+        QCOMPARE(r.records.last().resultType, 1);
+    }
+
+    void openErrors() {
+        QFile f(dir_.filePath("comports.txt"));
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("2 /dev/tz360-no-such-port\n");
+        f.close();
+        UnitLink link;
+        QVERIFY(!link.open(2));
+        QVERIFY2(link.errorString().contains("Comm 2 (/dev/tz360-no-such-port) does not exist"),
+                 qPrintable(link.errorString()));
+        QVERIFY(!link.send(proto::statusPoll()));
+
+        UnitLink first, second;
+        QVERIFY(first.open(1));
+        if (second.open(1)) QSKIP("this system does not lock serial devices");
+        QVERIFY2(second.errorString().contains("in use"), qPrintable(second.errorString()));
+    }
+
+    void cleanupTestCase() {
+        if (sim_.state() == QProcess::NotRunning) return;
+        sim_.terminate();  // SIGTERM: a clean stop that removes its comports.txt entry
+        QVERIFY(sim_.waitForFinished(5000));
+        QCOMPARE(sim_.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim_.exitCode(), 0);
+        QCOMPARE(commDevice(1), defaultCommDevice(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUnitLink)
+#include "tst_unitlink.moc"
