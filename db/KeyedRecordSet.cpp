@@ -2,9 +2,8 @@
 
 namespace tz {
 
-KeyedRecordSet::KeyedRecordSet(const char* className, QStringList columns, Statements statements,
-                               bool moveFirstSetsEof)
-    : RecordSet(className, std::move(columns), moveFirstSetsEof), m_sql(statements)
+KeyedRecordSet::KeyedRecordSet(const char* className, QStringList columns, Statements statements)
+    : RecordSet(className, std::move(columns)), m_sql(statements)
 {
 }
 

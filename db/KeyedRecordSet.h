@@ -23,8 +23,7 @@ public:
     const QSqlQuery& lastSelect() const;
 
 protected:
-    KeyedRecordSet(const char* className, QStringList columns, Statements statements,
-                   bool moveFirstSetsEof = false);
+    KeyedRecordSet(const char* className, QStringList columns, Statements statements);
 
     // ConnectX: binds, prepares the three statements, selects the owner's rows.
     void connectAndSelect(clsConnection& connection, const QVariant& ownerKey);

@@ -16,8 +16,8 @@ DbError typeMismatch() { return DbError(QStringLiteral("Type mismatch"), 13); }
 
 }  // namespace
 
-RecordSet::RecordSet(const char* className, QStringList columns, bool moveFirstSetsEof)
-    : m_className(className), m_columns(std::move(columns)), m_moveFirstSetsEof(moveFirstSetsEof)
+RecordSet::RecordSet(const char* className, QStringList columns)
+    : m_className(className), m_columns(std::move(columns))
 {
 }
 
@@ -135,15 +135,15 @@ void RecordSet::loadRow(int index)
 
 void RecordSet::MoveFirst()
 {
+    // Every class clears EOF here, so that a second reading loop over the
+    // same rows (MoveFirst, then MoveNext until Eof) sees them all again.
     if (m_rows.isEmpty()) {
-        if (m_moveFirstSetsEof)
-            m_eof = true;
+        m_eof = true;
         return;
     }
     m_row = 0;
     loadRow(m_row);
-    if (m_moveFirstSetsEof)
-        m_eof = false;
+    m_eof = false;
 }
 
 void RecordSet::MoveLast()

@@ -9,7 +9,8 @@
 //   called before ConnectX.
 // - Navigation and column properties never touch the file and never throw.
 //   Navigation on an empty snapshot loads nothing; MoveNext on the last row
-//   sets Eof() and keeps the last row's values.
+//   sets Eof() and keeps the last row's values; MoveFirst clears Eof() when
+//   there is a row and sets it when there is none.
 // - Every new query starts the row index again at 0.
 // - `Eof()` is the EOF flag (EOF itself is a macro of <cstdio>).
 #include "db/DbError.h"
@@ -62,8 +63,7 @@ public:
 
 protected:
     // columns: the table's columns in select order (names as in the SELECT).
-    // moveFirstSetsEof: MoveFirst on an empty snapshot sets Eof() (results).
-    RecordSet(const char* className, QStringList columns, bool moveFirstSetsEof = false);
+    RecordSet(const char* className, QStringList columns);
 
     // Stores the connection; throws when it is not open.
     void bindConnection(clsConnection& connection);
@@ -103,7 +103,6 @@ private:
 
     const char* m_className;
     QStringList m_columns;
-    bool m_moveFirstSetsEof;
     clsConnection* m_connection = nullptr;
     QStringList m_snapshotFields;     // field names of the snapshot's query
     QList<QVariantList> m_rows;       // [row][field]

@@ -15,11 +15,10 @@ constexpr tz::ParamNames kDeleteParams = {"pTEST_ID"};
 
 clsTEST_RESULT::clsTEST_RESULT()
     : KeyedRecordSet("clsTEST_RESULT",
-                {"TEST_RESULT_ID", "TEST_ID", "RAMP_NO", "RAMP_STEP_NO", "RESULT_TIME",
-                 "RESULT_SAMPLE_TEMP", "RESULT_PRESS", "RESULT_SHEAR_RATE", "RESULT_SHEAR_STRESS",
-                 "RESULT_TYPE_ID", "RESULT_BATH_TEMP"},
-                {kSelect, kSelectParams, kInsert, kInsertParams, kDelete, kDeleteParams},
-                /*moveFirstSetsEof=*/true)
+                     {"TEST_RESULT_ID", "TEST_ID", "RAMP_NO", "RAMP_STEP_NO", "RESULT_TIME",
+                      "RESULT_SAMPLE_TEMP", "RESULT_PRESS", "RESULT_SHEAR_RATE", "RESULT_SHEAR_STRESS",
+                      "RESULT_TYPE_ID", "RESULT_BATH_TEMP"},
+                     {kSelect, kSelectParams, kInsert, kInsertParams, kDelete, kDeleteParams})
 {
     SetDefaults();
 }
@@ -49,7 +48,7 @@ void clsTEST_RESULT::GetTestDetail()
 void clsTEST_RESULT::AddNew()
 {
     insertRow({m_TEST_ID, m_RAMP_NO, m_RAMP_STEP_NO, m_RESULT_TIME, m_RESULT_SAMPLE_TEMP, m_RESULT_PRESS,
-             m_RESULT_SHEAR_RATE, m_RESULT_SHEAR_STRESS, m_RESULT_TYPE_ID, m_RESULT_BATH_TEMP});
+               m_RESULT_SHEAR_RATE, m_RESULT_SHEAR_STRESS, m_RESULT_TYPE_ID, m_RESULT_BATH_TEMP});
     Refresh();
 }
 
