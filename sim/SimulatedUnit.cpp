@@ -162,11 +162,14 @@ QByteArray SimulatedUnit::advance(double seconds) {
 
 void SimulatedUnit::queue(QByteArray bytes, double delayS) {
     if (faults_.silent || bytes.isEmpty()) return;
-    outbox_.append({now_ + delayS, std::move(bytes)});
+    // The line is first come, first served by due time; pieces due together keep their order.
+    const double at = now_ + delayS;
+    const auto pos = std::upper_bound(outbox_.begin(), outbox_.end(), at,
+                                      [](double t, const Pending& p) { return t < p.at; });
+    outbox_.insert(pos, {at, std::move(bytes)});
 }
 
 QByteArray SimulatedUnit::takeDue() {
-    // Outgoing bytes keep their order even when a later piece is due earlier.
     QByteArray out;
     qsizetype i = 0;
     while (i < outbox_.size() && outbox_[i].at <= now_ + 1e-9) out += outbox_[i++].bytes;
