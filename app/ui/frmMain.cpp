@@ -87,7 +87,8 @@ QGroupBox* frmMain::addOptionFrame(const char* name, const QString& title, const
     frame->setObjectName(QLatin1String(name));
     frame->setGeometry(geometry);
     auto* row = new QHBoxLayout(frame);
-    row->setContentsMargins(8, 2, 8, 2);
+    row->setContentsMargins(6, 2, 6, 2);
+    row->setSpacing(4);
     auto* a = new QRadioButton(firstCaption, frame);
     a->setObjectName(QLatin1String(first));
     auto* b = new QRadioButton(secondCaption, frame);
@@ -110,7 +111,10 @@ void frmMain::createControls() {
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->verticalHeader()->hide();
     m_results->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Columns take the width of their headings; the last one takes the rest.
+    m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_results->horizontalHeader()->setStretchLastSection(true);
+    m_results->horizontalHeader()->setMinimumSectionSize(64);
     m_results->setRowCount(0);
     m_results->setToolTip(QStringLiteral("Double-click to change the calculation shear rates"));
     connect(m_results, &QTableWidget::cellDoubleClicked, this, &frmMain::showShearRate);
@@ -119,28 +123,29 @@ void frmMain::createControls() {
 
     m_additives = new QTableWidget(0, 4, m_area);
     m_additives->setObjectName(QStringLiteral("MSFlexGrid2"));
-    m_additives->setGeometry(8, 192, 420, 112);
+    m_additives->setGeometry(8, 192, 340, 112);
     m_additives->setHorizontalHeaderLabels({QStringLiteral("Additive"), QStringLiteral("Concentration"),
                                             QStringLiteral("Units"), QStringLiteral("Lot No.")});
-    m_additives->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_additives->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_additives->horizontalHeader()->setStretchLastSection(true);
     m_additives->verticalHeader()->hide();
     m_additives->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     auto* chartLabel = new QLabel(QStringLiteral("Select Chart Type:"), m_area);
     chartLabel->setObjectName(QStringLiteral("lblChartType"));
-    chartLabel->setGeometry(440, 194, 190, 22);
+    chartLabel->setGeometry(356, 194, 164, 22);
     auto* chartType = new QComboBox(m_area);
     chartType->setObjectName(QStringLiteral("cmbChartType"));
-    chartType->setGeometry(440, 220, 190, 28);
+    chartType->setGeometry(356, 220, 164, 28);
 
     addOptionFrame("fraDim", QStringLiteral("DIM Scale:"), "opt2D", QStringLiteral("2D"), "opt3D",
-                   QStringLiteral("3D"), QRect(640, 190, 116, 54));
+                   QStringLiteral("3D"), QRect(528, 190, 172, 54));
     addOptionFrame("fraData", QStringLiteral("Data"), "optAllData", QStringLiteral("All"),
-                   "optNoRampData", QStringLiteral("No Ramp"), QRect(764, 190, 116, 54));
+                   "optNoRampData", QStringLiteral("No Ramp"), QRect(708, 190, 172, 54));
     addOptionFrame("fraXScale", QStringLiteral("X Scale:"), "optXlog", QStringLiteral("Log"),
-                   "optXNormal", QStringLiteral("Normal"), QRect(640, 250, 116, 54));
+                   "optXNormal", QStringLiteral("Normal"), QRect(528, 250, 172, 54));
     addOptionFrame("fraYScale", QStringLiteral("Y Scale:"), "optYLog", QStringLiteral("Log"),
-                   "optYNormal", QStringLiteral("Normal"), QRect(764, 250, 116, 54));
+                   "optYNormal", QStringLiteral("Normal"), QRect(708, 250, 172, 54));
     findChild<QRadioButton*>(QStringLiteral("optAllData"))->setChecked(true);
 
     auto* chart = new QChart;

@@ -135,7 +135,7 @@ private slots:
     void unreadableDatabaseIsReportedAndWindowStillLoads() {
         QTemporaryDir other;
         QVERIFY(QDir::setCurrent(other.path()));
-        QFile f("TZ360.db");
+        QFile f(other.filePath("TZ360.db"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray("this is a text file, not a database").repeated(100));
         f.close();

@@ -32,8 +32,11 @@ public:
     std::optional<QString> input(QWidget*, const QString& prompt, const QString& title,
                                  const QString&) override {
         shown.append({prompt, title, Icon::None});
-        if (inputs.empty()) return std::nullopt;
-        auto a = inputs.front();
+        if (inputs.empty() || !inputs.front()) {
+            if (!inputs.empty()) inputs.pop_front();
+            return std::nullopt;
+        }
+        const QString a = *inputs.front();
         inputs.pop_front();
         return a;
     }
