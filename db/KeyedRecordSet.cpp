@@ -15,10 +15,11 @@ const QSqlQuery& KeyedRecordSet::lastSelect() const
 
 void KeyedRecordSet::connectAndSelect(clsConnection& connection, const QVariant& ownerKey)
 {
-    bindConnection(connection);
-    m_select = prepare(m_sql.select);
-    m_insert = prepare(m_sql.insert);
-    m_delete = prepare(m_sql.remove);
+    bindConnection(connection, [this] {
+        m_select = prepare(m_sql.select);
+        m_insert = prepare(m_sql.insert);
+        m_delete = prepare(m_sql.remove);
+    });
     query(*m_select, m_sql.selectParams, {ownerKey});
 }
 

@@ -23,11 +23,19 @@ RecordSet::RecordSet(const char* className, QStringList columns)
 
 RecordSet::~RecordSet() = default;
 
-void RecordSet::bindConnection(clsConnection& connection)
+void RecordSet::bindConnection(clsConnection& connection, const std::function<void()>& prepareStatements)
 {
     if (!connection.isOpen())
         throw DbError(QStringLiteral("%1.ConnectX: the database is not open.").arg(QLatin1String(m_className)));
+    if (m_connection == &connection)
+        return;
     m_connection = &connection;
+    try {
+        prepareStatements();
+    } catch (...) {
+        m_connection = nullptr;
+        throw;
+    }
 }
 
 void RecordSet::requireConnection(const char* operation) const

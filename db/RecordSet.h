@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <initializer_list>
 
 class clsConnection;
@@ -65,8 +66,11 @@ protected:
     // columns: the table's columns in select order (names as in the SELECT).
     RecordSet(const char* className, QStringList columns);
 
-    // Stores the connection; throws when it is not open.
-    void bindConnection(clsConnection& connection);
+    // Binds to the connection (throws when it is not open) and, on the first
+    // ConnectX or a different connection, runs prepareStatements; a repeated
+    // ConnectX on the same connection reuses the prepared statements. If a
+    // statement cannot be prepared the object stays unbound.
+    void bindConnection(clsConnection& connection, const std::function<void()>& prepareStatements);
     void requireConnection(const char* operation) const;
     QSqlQuery prepare(const char* sql) const;
 

@@ -35,12 +35,13 @@ void clsSEQUENCE_INFO::Refresh()
 
 void clsSEQUENCE_INFO::ConnectX(clsConnection& connection)
 {
-    bindConnection(connection);
-    m_selectByName = prepare(kSelectByName);
-    m_nameList = prepare(kNameList);
-    m_insert = prepare(kInsert);
-    m_update = prepare(kUpdate);
-    m_delete = prepare(kDelete);
+    bindConnection(connection, [this] {
+        m_selectByName = prepare(kSelectByName);
+        m_nameList = prepare(kNameList);
+        m_insert = prepare(kInsert);
+        m_update = prepare(kUpdate);
+        m_delete = prepare(kDelete);
+    });
     query(*m_nameList, {}, {});
 }
 

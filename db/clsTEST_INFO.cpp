@@ -35,13 +35,14 @@ clsTEST_INFO::clsTEST_INFO()
 
 void clsTEST_INFO::prepareAll(clsConnection& connection)
 {
-    bindConnection(connection);
-    m_selectByName = prepare(kSelectByName);
-    m_selectById = prepare(kSelectById);
-    m_list = prepare(kList);
-    m_insert = prepare(kInsert);
-    m_update = prepare(kUpdate);
-    m_delete = prepare(kDelete);
+    bindConnection(connection, [this] {
+        m_selectByName = prepare(kSelectByName);
+        m_selectById = prepare(kSelectById);
+        m_list = prepare(kList);
+        m_insert = prepare(kInsert);
+        m_update = prepare(kUpdate);
+        m_delete = prepare(kDelete);
+    });
 }
 
 void clsTEST_INFO::ConnectX4(clsConnection& connection)

@@ -22,6 +22,7 @@ private slots:
     void unusableFileReportsOpenError_data();
     void unusableFileReportsOpenError();
     void recordUseBeforeConnectXThrows();
+    void missingTableFailsCleanly();
     void transactionsBelongToTheirOwner();
     void rollBackDiscardsWork();
     void committedRowVisibleToSecondConnection();
@@ -167,6 +168,25 @@ void TestDbConnection::recordUseBeforeConnectXThrows()
     points.MoveRel(3);
     QVERIFY(points.Eof());
     QCOMPARE(points.RESULT_TIME(), 0.0);
+}
+
+void TestDbConnection::missingTableFailsCleanly()
+{
+    TempDatabase db;
+    db.sql("DROP TABLE TEST_RESULT");
+    clsTEST_RESULT points;
+    points.setTest_Id(1);
+    QVERIFY_THROWS_EXCEPTION(tz::DbError, points.ConnectX(db.connection));
+    // Still unbound: later calls refuse instead of using a half-built object.
+    QVERIFY(!points.isConnected());
+    QVERIFY_THROWS_EXCEPTION(tz::DbError, points.GetTestDetail());
+    QVERIFY_THROWS_EXCEPTION(tz::DbError, points.AddNew());
+    try {
+        points.ConnectX(db.connection);
+        QFAIL("no error");
+    } catch (const tz::DbError& e) {
+        QVERIFY2(e.text().contains("TEST_RESULT"), qPrintable(e.text()));
+    }
 }
 
 void TestDbConnection::transactionsBelongToTheirOwner()

@@ -145,6 +145,15 @@ void TestDbTestTables::testInfoRoundTrip()
     QCOMPARE(all[10], QVariant(8.25));
     QCOMPARE(all[11].toString().size(), 900);
 
+    // ConnectX4 selects by id into the snapshot without loading it.
+    clsTEST_INFO byId;
+    byId.setTest_Id(back.Test_Id());
+    byId.ConnectX4(db.connection);
+    QCOMPARE(byId.rowCount(), 1);
+    QCOMPARE(byId.TEST_NAME(), QString());
+    byId.MoveFirst();
+    QCOMPARE(byId.All(), all);
+
     // SaveAs copies the loaded row under a new name and leaves TEST_NAME.
     back.SaveAs("copy");
     QCOMPARE(back.TEST_NAME(), QStringLiteral("HPG 40#, 250°F"));
