@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+
+#include <cstdlib>
 
 class TestDbConnection : public QObject {
     Q_OBJECT
@@ -26,6 +29,7 @@ private slots:
     void transactionsBelongToTheirOwner();
     void rollBackDiscardsWork();
     void committedRowVisibleToSecondConnection();
+    void committedRowSurvivesCrash();
 };
 
 void TestDbConnection::newFileHasExactColumns_data()
@@ -254,5 +258,48 @@ void TestDbConnection::committedRowVisibleToSecondConnection()
     QCOMPARE(points.TotalPoints(), 2);
 }
 
-QTEST_GUILESS_MAIN(TestDbConnection)
+void TestDbConnection::committedRowSurvivesCrash()
+{
+    QTemporaryDir dir;
+    QProcess writer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TZ360_DB_CRASH_DIR", dir.path());
+    writer.setProcessEnvironment(env);
+    writer.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(writer.waitForFinished(20000));
+    QCOMPARE(writer.exitCode(), 3);  // ended abruptly right after the insert
+
+    clsConnection after;
+    after.OpenDB("", "", "", "", dir.path());
+    QVERIFY(after.lastError().isEmpty());
+    clsTEST_RESULT points;
+    points.setTest_Id(1);
+    points.ConnectX(after);
+    QCOMPARE(points.TotalPoints(), 1);
+    points.MoveFirst();
+    QCOMPARE(points.RESULT_SHEAR_STRESS(), 42.0);
+}
+
+// As a child of committedRowSurvivesCrash: record one point, then end the
+// process without closing anything, as a crashing program would.
+static void recordPointAndDie(const QString& dir)
+{
+    auto* connection = new clsConnection;
+    connection->OpenDB("", "", "", "", dir);
+    auto* points = new clsTEST_RESULT;
+    points->setTest_Id(1);
+    points->ConnectX(*connection);
+    points->setRESULT_SHEAR_STRESS(42);
+    points->AddNew();
+    std::_Exit(3);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("TZ360_DB_CRASH_DIR"))
+        recordPointAndDie(qEnvironmentVariable("TZ360_DB_CRASH_DIR"));
+    TestDbConnection test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_db_connection.moc"
