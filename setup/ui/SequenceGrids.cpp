@@ -35,6 +35,7 @@ void setUpStepsGrid(QTableWidget* grid) {
     setUpGrid(grid);
     grid->setColumnCount(tz::kStepColumns);
     grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
     setStepsHeadings(grid, 1);
 }
 

@@ -148,6 +148,9 @@ void SequenceTab::buildLayout() {
     m_txtBuildTemp = box("txtBuildTemp", m_builder);
     m_txtBuildTempError = box("txtBuildTempError", m_builder);
     m_txtBuildShearRate = box("txtBuildShearRate", m_builder);
+    for (QLineEdit* e : {m_txtTotalSteps, m_txtStepTime, m_txtBuildTemp, m_txtBuildTempError,
+                         m_txtBuildShearRate})
+        e->setMaximumWidth(100);
     m_lblBuildTemp = new QLabel(m_builder);
     m_lblBuildTempError = new QLabel(m_builder);
     auto* builderForm = new QFormLayout;
