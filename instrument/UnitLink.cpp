@@ -17,12 +17,18 @@ UnitLink::UnitLink(QObject* parent) : QObject(parent) {
 UnitLink::~UnitLink() { close(); }
 
 bool UnitLink::open(int comm) {
+    close();
     comm_ = comm;
-    return openDevice(commDevice(comm));
+    return openPort(commDevice(comm));
 }
 
 bool UnitLink::openDevice(const QString& device) {
     close();
+    comm_ = 0;
+    return openPort(device);
+}
+
+bool UnitLink::openPort(const QString& device) {
     error_.clear();
     device_ = device;
     port_.setPortName(device);

@@ -57,6 +57,7 @@ signals:
 
 private:
     enum class State { Idle, SequenceReply, StoredResults };
+    bool openPort(const QString& device);
     void onWaitEnded();
     void finishSequence(bool sentOk);
     QString describeOpenError(const QString& device) const;
