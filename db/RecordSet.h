@@ -7,8 +7,9 @@
 // - Database operations (ConnectX, GetTestDetail/GetSeqDetail, AddNew, Update,
 //   Delete, SaveAs) throw tz::DbError on any provider error, and also when
 //   called before ConnectX.
-// - Navigation and column properties never touch the file and never throw.
-//   Navigation on an empty snapshot loads nothing; MoveNext on the last row
+// - Navigation and column properties never touch the file. Loading a row
+//   throws DbError "Type mismatch" (13) only when a stored value cannot be
+//   read as its column's type (text in a numeric column). Navigation on an empty snapshot loads nothing; MoveNext on the last row
 //   sets Eof() and keeps the last row's values; MoveFirst clears Eof() when
 //   there is a row and sets it when there is none.
 // - Every new query starts the row index again at 0.
