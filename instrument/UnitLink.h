@@ -3,6 +3,8 @@
 // one piece; everything received is taken at once. The two long exchanges
 // (sequence download, stored-results download) wait on timers, never on the
 // clock, so the other unit windows keep polling while one unit downloads.
+#include "instrument/UnitPort.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -11,7 +13,7 @@
 
 namespace tz {
 
-class UnitLink : public QObject {
+class UnitLink : public QObject, public UnitPort {
     Q_OBJECT
 public:
     // Waits of the exchanges, in unscaled milliseconds (TZ360_TIME_SCALE divides them).
@@ -33,9 +35,9 @@ public:
     QString errorString() const { return error_; }
 
     // Writes the whole command and waits until it has left our buffer.
-    bool send(const QByteArray& bytes);
+    bool send(const QByteArray& bytes) override;
     // Everything received so far (possibly empty).
-    QByteArray takeAll();
+    QByteArray takeAll() override;
     void discardInput() { takeAll(); }
 
     // A download is waiting for the unit; polls must not be sent meanwhile.

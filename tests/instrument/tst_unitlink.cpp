@@ -107,6 +107,29 @@ private slots:
         QCOMPARE(r.records.last().resultType, 1);
     }
 
+    void silentUnitGivesEmptyReplies() {
+        QProcess mute;
+        mute.setWorkingDirectory(dir_.path());
+        mute.start(qEnvironmentVariable("TZ360_SIM"), {"--link", "3", "--time-scale", "20", "--silent"});
+        QVERIFY(mute.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(mute.canReadLine(), 5000);
+        UnitLink link;
+        QVERIFY2(link.open(3), qPrintable(link.errorString()));
+        QSignalSpy stored(&link, &UnitLink::storedResultsFinished);
+        QVERIFY(link.startStoredResultsDownload());
+        QTRY_COMPARE_WITH_TIMEOUT(stored.count(), 1, 5000);
+        QCOMPARE(parseStoredResults(stored.first().at(0).toByteArray()).status,
+                 StoredResults::Status::NoReply);
+        QSignalSpy sequence(&link, &UnitLink::sequenceDownloadFinished);
+        QVERIFY(link.startSequenceDownload(proto::sequenceRecord(SequenceData{})));
+        QTRY_COMPARE_WITH_TIMEOUT(sequence.count(), 1, 5000);
+        QCOMPARE(sequence.first().at(0).toBool(), false);
+        QCOMPARE(sequence.first().at(1).toByteArray(), QByteArray());
+        link.close();
+        mute.kill();  // SIGKILL: its comports.txt entry stays, as after a crash
+        mute.waitForFinished();
+    }
+
     void openErrors() {
         QFile f(dir_.filePath("comports.txt"));
         QVERIFY(f.open(QIODevice::Append));

@@ -3,6 +3,7 @@
 #include "instrument/StatusFrameReader.h"
 #include "instrument/StoredResultsParser.h"
 #include "sim/SequenceRecordDecoder.h"
+#include "sim/SimulatedPort.h"
 #include "sim/SimulatedUnit.h"
 
 #include <QTest>
@@ -290,6 +291,27 @@ private slots:
         QCOMPARE(log[2].tempF, 300.0);
         QVERIFY(log[3].stop);
         QCOMPARE(unit.commands().last().bytes, QByteArray(1, proto::VT));
+    }
+
+    void drivenThroughThePortInterface() {
+        SimulatedUnit unit(quiet());
+        sim::SimulatedPort port(unit);
+        UnitPort& line = port;  // what a unit window holds
+        StatusFrameReader reader;
+        QVERIFY(line.send(proto::setPoint(75, 100, 0)));
+        QVERIFY(line.send(proto::statusPoll()));
+        port.advance(1);
+        QVERIFY(line.send(proto::statusPoll()));
+        const auto r = reader.read(line.takeAll());
+        QCOMPARE(r.frames.size(), 2);
+        QVERIFY(r.frames[0].speedRpm < r.frames[1].speedRpm);  // the rotor was spinning up
+        QVERIFY(line.takeAll().isEmpty());
+
+        port.setConnected(false);
+        QVERIFY(!line.send(proto::stop()));
+        port.advance(1);
+        QVERIFY(line.takeAll().isEmpty());
+        QCOMPARE(unit.commands().last().bytes.front(), proto::BEL);
     }
 
     void faults_data() {
