@@ -152,6 +152,23 @@ private slots:
         QVERIFY(f.readAll().startsWith("this is a text file"));
     }
 
+    void setupHidesMainUntilItCloses() {
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain w(ws, prompt);
+        w.load();
+        w.show();
+        QTest::mouseClick(w.findChild<QPushButton*>("cmdSetup"), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QWidget* setup = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmSetup" && top->isVisible()) setup = top;
+        QVERIFY(setup);
+        QCOMPARE(setup->windowTitle(), QString("TZ360 Setup"));
+        setup->close();
+        QVERIFY(w.isVisible());
+    }
+
     void aboutBox() {
         frmAbout about;
         QCOMPARE(about.windowTitle(), QString("About"));
