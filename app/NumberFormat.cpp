@@ -11,7 +11,9 @@ namespace {
 // Shortest decimal digits that read back as value, with no exponent:
 // the digit string as a person would type the number.
 std::string plainDecimal(double value) {
-    char buf[64];
+    // Room for the longest fixed form of a double (1e308, or 5e-324 with all
+    // its leading zeros).
+    char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
     return std::string(buf, res.ptr);
 }
