@@ -114,7 +114,7 @@ void frmMain::createControls() {
     // Columns take the width of their headings; the last one takes the rest.
     m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_results->horizontalHeader()->setStretchLastSection(true);
-    m_results->horizontalHeader()->setMinimumSectionSize(64);
+    m_results->horizontalHeader()->setMinimumSectionSize(56);
     m_results->setRowCount(0);
     m_results->setToolTip(QStringLiteral("Double-click to change the calculation shear rates"));
     connect(m_results, &QTableWidget::cellDoubleClicked, this, &frmMain::showShearRate);
