@@ -1,8 +1,13 @@
 #include "app/ui/frmHelp.h"
 
+// The manual is compiled into the static UI library; it must be registered
+// explicitly or the linker drops it.
+static void initHelpResource() { Q_INIT_RESOURCE(help); }
+
 namespace tz {
 
 frmHelp::frmHelp(QWidget* parent) : QTextBrowser(parent) {
+    initHelpResource();
     setObjectName(QStringLiteral("frmHelp"));
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("TZ360 Help"));

@@ -2,6 +2,7 @@
 // minimise, the exit check, and a database that cannot be opened.
 #include "app/Workstation.h"
 #include "app/ui/frmAbout.h"
+#include "app/ui/frmHelp.h"
 #include "app/ui/frmMain.h"
 #include "support/ScriptedPrompt.h"
 
@@ -167,6 +168,12 @@ private slots:
         QCOMPARE(setup->windowTitle(), QString("TZ360 Setup"));
         setup->close();
         QVERIFY(w.isVisible());
+    }
+
+    void helpShowsTheManual() {
+        frmHelp help;
+        QVERIFY(help.toPlainText().contains("Setting up the units"));
+        QVERIFY(help.toPlainText().contains("Running a test"));
     }
 
     void aboutBox() {
