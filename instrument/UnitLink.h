@@ -34,7 +34,7 @@ public:
     const QString& device() const { return device_; }
     QString errorString() const { return error_; }
 
-    // Writes the whole command and waits until it has left our buffer.
+    // Writes the whole command in one piece, without blocking the window.
     bool send(const QByteArray& bytes) override;
     // Everything received so far (possibly empty).
     QByteArray takeAll() override;
