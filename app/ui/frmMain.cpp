@@ -80,6 +80,16 @@ QPushButton* frmMain::addButton(QWidget* parent, const char* name, const QString
     return b;
 }
 
+// A framed column of buttons; the frame keeps its proportions and the
+// buttons share its height.
+QGroupBox* frmMain::addButtonFrame(const char* name, const QString& title, const QRect& geometry) {
+    auto* frame = new QGroupBox(title, m_area);
+    frame->setObjectName(QLatin1String(name));
+    frame->setGeometry(geometry);
+    new QVBoxLayout(frame);
+    return frame;
+}
+
 QGroupBox* frmMain::addOptionFrame(const char* name, const QString& title, const char* first,
                                    const QString& firstCaption, const char* second,
                                    const QString& secondCaption, const QRect& geometry) {
@@ -168,18 +178,12 @@ void frmMain::createControls() {
     m_chart3d->setGeometry(8, 312, 872, 440);
     m_chart3d->hide();
 
-    auto* testBox = new QGroupBox(QStringLiteral("Saved Test"), m_area);
-    testBox->setObjectName(QStringLiteral("fraTest"));
-    testBox->setGeometry(892, 8, 280, 150);
-    new QVBoxLayout(testBox);
+    auto* testBox = addButtonFrame("fraTest", QStringLiteral("Saved Test"), QRect(892, 8, 280, 150));
     addButton(testBox, "cmdOpen", QStringLiteral("&Open Saved Test"));
     addButton(testBox, "cmdOverlap", QStringLiteral("Overlap Charts"));
     addButton(testBox, "cmdRelated", QStringLiteral("Edit Test Info"));
 
-    auto* reportBox = new QGroupBox(QStringLiteral("Reports"), m_area);
-    reportBox->setObjectName(QStringLiteral("fraReports"));
-    reportBox->setGeometry(892, 166, 280, 330);
-    new QVBoxLayout(reportBox);
+    auto* reportBox = addButtonFrame("fraReports", QStringLiteral("Reports"), QRect(892, 166, 280, 330));
     addButton(reportBox, "cmdPrintChart", QStringLiteral("Print Chart"));
     addButton(reportBox, "cmdReport", QStringLiteral("Brief Print"));
     addButton(reportBox, "cmdBriefPrint", QStringLiteral("Brief Save"));
@@ -188,10 +192,8 @@ void frmMain::createControls() {
     addButton(reportBox, "cmdExcelDetail", QStringLiteral("Detail Excel"));
     addButton(reportBox, "cmdCorvane", QStringLiteral("Corvane Report"));
 
-    auto* unitBox = new QGroupBox(QStringLiteral("Instruments"), m_area);
-    unitBox->setObjectName(QStringLiteral("fraInstruments"));
-    unitBox->setGeometry(892, 504, 280, 156);
-    new QVBoxLayout(unitBox);
+    auto* unitBox =
+        addButtonFrame("fraInstruments", QStringLiteral("Instruments"), QRect(892, 504, 280, 156));
     auto* setup = addButton(unitBox, "cmdSetup", QStringLiteral("&Setup"));
     addButton(unitBox, "cmdRealTime", QStringLiteral("Real &Time Test"));
     addButton(unitBox, "cmdCalibrate", QStringLiteral("&Calibrate"));

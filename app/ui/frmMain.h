@@ -59,6 +59,7 @@ private:
     void createMenus();
     void createStatusBar();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
+    QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
                               const QString& firstCaption, const char* second,
                               const QString& secondCaption, const QRect& geometry);
