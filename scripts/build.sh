@@ -7,7 +7,7 @@ BUILD_DIR=${BUILD_DIR:-build}
 # their compiled objects (paths are taken relative to the checkout).
 launcher=()
 if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(pwd)}"
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(pwd)}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
