@@ -1,0 +1,83 @@
+#include "db/NewTest.h"
+
+#include "db/DbError.h"
+#include "db/clsConnection.h"
+#include "db/clsTEST_ADDITIVE.h"
+#include "db/clsTEST_INFO.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <limits>
+
+namespace tz {
+
+bool testNameTaken(clsConnection& connection, const QString& name)
+{
+    QSqlQuery query(connection.ADOConnection());
+    if (!query.prepare(QStringLiteral("SELECT count(*) FROM TEST_INFO WHERE TEST_NAME = ?")))
+        throw DbError(query.lastError());
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw DbError(query.lastError());
+    return query.value(0).toLongLong() > 0;
+}
+
+namespace {
+
+int insertTestInfo(clsConnection& connection, const TestInformation& info)
+{
+    QSqlQuery insert(connection.ADOConnection());
+    if (!insert.prepare(QString::fromLatin1(clsTEST_INFO::kInsert)))
+        throw DbError(insert.lastError());
+    const QDateTime when = info.testTime.isValid() ? info.testTime : QDateTime::currentDateTime();
+    const QVariantList values = {info.testName, info.fluidId, when, info.researcherName,
+                                 info.rotorNo, info.bobNo, info.bobRadiusCm, info.bobEffLengthCm,
+                                 info.preTestPh, info.postTestPh, info.safety};
+    for (const QVariant& v : values)
+        insert.addBindValue(v);
+    if (!insert.exec())
+        throw DbError(insert.lastError());
+    // The row this insert created, never one found again by its name.
+    bool ok = false;
+    const qlonglong id = insert.lastInsertId().toLongLong(&ok);
+    if (!ok || id <= 0 || id > std::numeric_limits<int>::max())
+        throw DbError(QStringLiteral("The database did not report the id of the new test"));
+    return static_cast<int>(id);
+}
+
+}  // namespace
+
+int storeNewTest(clsConnection& connection, const TestInformation& info,
+                 const QList<AdditiveEntry>& additives)
+{
+    const int owner = connection.BeginTrans();
+    try {
+        const int id = insertTestInfo(connection, info);
+        clsTEST_ADDITIVE additive;
+        additive.setTESTId(id);
+        additive.ConnectX(connection);
+        for (qsizetype i = 0; i < additives.size() && i < kMaxAdditives; ++i) {
+            const AdditiveEntry& a = additives[i];
+            if (a.name.isEmpty())
+                break;
+            additive.setTESTId(id);
+            additive.setTESTADD_ID(0);
+            additive.setADDITIVE_NM(a.name);
+            additive.setADD_CONCEN(a.concentration);
+            additive.setADD_UNIT(a.unit);
+            additive.setADD_LOTNO(a.lotNo);
+            additive.AddNew();
+        }
+        if (owner != 0 && !connection.CommitTrans(owner))
+            throw DbError(QStringLiteral("The new test could not be committed"));
+        return id;
+    } catch (...) {
+        if (owner != 0)
+            connection.RollBack(owner);
+        throw;
+    }
+}
+
+}  // namespace tz
