@@ -36,6 +36,23 @@ double bobCorrection(double n, double s) {
     return std::pow(n * s2 * (s2n - 1.0) / ((s2 - 1.0) * s2n), n);
 }
 
+// Equal y over distinct rates is a perfect horizontal line (a Newtonian fluid
+// in the viscosity fit), which the line fit reports with intercept 0; the
+// consistency must come from the level of that line, and the fit is perfect. Same tolerances
+// as the line fit, so exactly its "all y equal" case is taken.
+bool flatLine(const std::vector<double>& xs, const std::vector<double>& ys) {
+    const double n = static_cast<double>(xs.size());
+    double sx = 0, sxx = 0, sy = 0, syy = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        sx += xs[i];
+        sxx += xs[i] * xs[i];
+        sy += ys[i];
+        syy += ys[i] * ys[i];
+    }
+    return std::fabs(sxx - sx * sx / n) >= 1e-9 && std::fabs(sy) >= 1e-8 &&
+           std::fabs(syy - sy * sy / n) <= 1e-10;
+}
+
 }  // namespace
 
 double radiusRatio(double bobRadius) { return kRotorRadius / bobRadius; }
@@ -60,6 +77,12 @@ std::optional<RampResult> analyseRamp(int ramp, std::span<const ResultPoint> poi
 
     double slope = 0, intercept = 0, r = 0;
     lineFit(xs, ys, slope, intercept, r);
+    if (flatLine(xs, ys)) {
+        double sum = 0;
+        for (double y : ys) sum += y;
+        intercept = sum / static_cast<double>(ys.size());
+        r = 1;  // every point lies on the line
+    }
 
     RampResult out;
     out.ramp = ramp;
