@@ -209,6 +209,20 @@ private slots:
         QCOMPARE(additives()->rowCount(), 0);
     }
 
+    // Tab leaves both grids, even with rows in them.
+    void tabLeavesTheGrids() {
+        openThroughDialog("Gel 250F");
+        w->activateWindow();
+        for (QTableWidget* grid : {results(), additives()}) {
+            grid->setFocus();
+            QTRY_VERIFY(grid->hasFocus());
+            grid->setCurrentCell(0, 0);
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QVERIFY(QApplication::focusWidget() != grid);
+            QCOMPARE(grid->currentColumn(), 0);
+        }
+    }
+
     // Looked at by a person: the window with an opened test and the open
     // dialog, saved when TZ360_SCREENSHOT_DIR names a folder. Both fit a
     // 1280x800 screen.
