@@ -255,7 +255,10 @@ private slots:
             lastVolts = sv[1].toDouble();
         }
         QCOMPARE(frames[0].mid(1).split(',')[0].toDouble(), 0.0);  // the zero-stress record
-        QCOMPARE(lastStress, 100.0 / 100 * 30 * 19);
+        // 100 cP reaches the 1000 dyn/cm2 full scale at the top rate of 1000 1/s;
+        // there the transducer reads 0.5 + 3.0 - 0.1 V.
+        QCOMPARE(lastStress, 1000.0);
+        QCOMPARE(lastVolts, 3.4);
         QCOMPARE(poll(unit, reader).statusCode, int(SimulatedUnit::Inactive));
 
         const double c[] = {-125.5, 250, 0.5, 0, 1e-6};
