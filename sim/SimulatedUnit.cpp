@@ -391,7 +391,7 @@ void SimulatedUnit::startCalibration(const QByteArray& body) {
         // Torque on the hung bob, as reference-bob stress.
         const double torque = visc / 100.0 * rate * rateAtHungBob / stressFactor();
         double volts = transducerVolts(torque) + noise(0.0005);
-        if (faults_.looseBobShaft && k > 0) volts += 0.02 * std::sin(2.7 * k) + noise(0.02);
+        if (faults_.looseBobShaft && k > 0) volts += 0.08 * std::sin(2.7 * k) + noise(0.02);  // rubbing
         QByteArray rec(1, BS);
         rec += num(stress, 2) + ',' + num(volts, 5);
         rec += SUB;
