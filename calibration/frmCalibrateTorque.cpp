@@ -75,6 +75,11 @@ frmCalibrateTorque::frmCalibrateTorque(Prompt& prompt, QWidget* parent,
     m_panelUnit->setObjectName(QStringLiteral("panel1"));
     m_panelMessage = new QLabel(bar);
     m_panelMessage->setObjectName(QStringLiteral("panel2"));
+    for (QLabel* panel : {m_panelUnit, m_panelMessage}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setContentsMargins(4, 0, 4, 0);
+    }
+    m_panelUnit->setMinimumWidth(90);
     bar->addWidget(m_panelUnit);
     bar->addWidget(m_panelMessage, 1);
 
@@ -301,6 +306,7 @@ void frmCalibrateTorque::onStart() {
     m_runBob = bob;
     m_reader = CalibrationRecordReader(calibrationStressFactor(bob));
     m_quality.reset();
+    m_silentTicks = 0;
     redrawGraph();
     setStatus(QStringLiteral("Calibration in Progress."));
     setRunning(true);
@@ -308,8 +314,25 @@ void frmCalibrateTorque::onStart() {
 }
 
 void frmCalibrateTorque::onTick() {
-    if (m_reader.read(m_link.takeAll()) > 0) redrawGraph();
-    if (m_reader.ended()) finish();
+    const QByteArray arrived = m_link.takeAll();
+    m_silentTicks = arrived.isEmpty() ? m_silentTicks + 1 : 0;
+    if (m_reader.read(arrived) > 0) redrawGraph();
+    if (m_reader.ended()) {
+        finish();
+    } else if (m_silentTicks >= m_silenceLimitS) {
+        abandon();
+    }
+}
+
+void frmCalibrateTorque::abandon() {
+    m_timer.stop();
+    setRunning(false);
+    m_link.close();
+    setStatus(QStringLiteral("Calibration abandoned: the unit stopped answering."));
+    message(QStringLiteral("The unit sent nothing for %1 seconds, so the calibration was abandoned "
+                           "and nothing was sent to the unit. Please check the unit and its cable, "
+                           "then start the calibration again.")
+                .arg(m_silenceLimitS));
 }
 
 void frmCalibrateTorque::finish() {
@@ -438,9 +461,10 @@ void frmCalibrateTorque::redrawGraph() {
                                           [](QPointF a, QPointF b) { return a.x() < b.x(); });
     auto [ylo, yhi] = std::minmax_element(points.begin(), points.end(),
                                           [](QPointF a, QPointF b) { return a.y() < b.y(); });
+    // Readings at or above zero are drawn from the origin, as a bench chart is.
     auto pad = [](double lo, double hi) {
         const double m = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.1);
-        return std::pair{lo - m, hi + m};
+        return std::pair{lo >= 0 ? 0.0 : lo - m, hi + m};
     };
     const auto xr = pad(xlo->x(), xhi->x());
     const auto yr = pad(ylo->y(), yhi->y());

@@ -39,6 +39,12 @@ public:
     using FileChooser = std::function<std::optional<QString>(QWidget*)>;
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
+    // A calibration during which the unit says nothing for this long is
+    // abandoned, so a unit that never sends its end frame cannot hold the
+    // window open for good. In test seconds (one per tick).
+    static constexpr int kSilenceLimitS = 300;
+    void setSilenceLimit(int seconds) { m_silenceLimitS = seconds; }
+
     bool running() const { return m_running; }
     const QList<CalibrationRecord>& records() const { return m_reader.records(); }
     double zeroVolt() const { return m_reader.zeroVolt(); }
@@ -55,6 +61,7 @@ private:
     void onStart();
     void onTick();
     void finish();
+    void abandon();
     void onPressureEffect();
     void onReturn();
     void onExport();
@@ -91,6 +98,8 @@ private:
     QList<int> m_ports;  // their Comm numbers
     int m_shownUnit = -1;  // list entry in force (restored when a change is refused)
     bool m_running = false;
+    int m_silenceLimitS = kSilenceLimitS;
+    int m_silentTicks = 0;
     QString m_runBob;      // the bob of the run, fixed at Start
     std::optional<double> m_quality;
 };

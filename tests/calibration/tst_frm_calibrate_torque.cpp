@@ -1,12 +1,15 @@
 // The calibration window against tz360-sim over real pseudo-terminals: whole
 // calibrations (sound, too short, doubtful), the bob file, the report, the
 // pressure effect, and the refusals while a calibration runs.
+#include "app/Workstation.h"
+#include "app/ui/frmMain.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "instrument/ProtocolCodec.h"
 #include "instrument/StatusFrameReader.h"
 #include "instrument/UnitLink.h"
 #include "support/ScriptedPrompt.h"
 
+#include <QApplication>
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
@@ -155,6 +158,23 @@ private slots:
         }
         QCOMPARE(order, QStringList({"cmbInstName", "cmbBobNo", "txtVisc", "txtChange", "cmdStart",
                                      "cmdExport", "cmdReturn"}));
+    }
+
+    void mainWindowOpensOneCalibrationWindow() {
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain main(ws, prompt);
+        main.load();
+        auto* calibrate = child<QPushButton>(main, "cmdCalibrate");
+        QVERIFY(calibrate->isEnabled());
+        QTest::mouseClick(calibrate, Qt::LeftButton);
+        QTest::mouseClick(calibrate, Qt::LeftButton);
+        QList<frmCalibrateTorque*> open;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* c = qobject_cast<frmCalibrateTorque*>(w); c && c->isVisible()) open << c;
+        QCOMPARE(open.size(), 1);
+        QCOMPARE(open.first()->findChild<QComboBox*>("cmbInstName")->count(), 3);
+        open.first()->close();
     }
 
     void viscosityIsChecked_data() {
@@ -313,6 +333,24 @@ private slots:
         QCOMPARE(w.statusText(), warning);
         QCOMPARE(prompt.texts(), QStringList{warning});
         QCOMPARE(polynomialTaken(*sims_.back()).size(), 8);
+    }
+
+    // A unit that never answers cannot hold the window open for good.
+    void aSilentUnitIsGivenUp() {
+        if (qEnvironmentVariable("TZ360_SIM").isEmpty()) QSKIP("TZ360_SIM is not set (run through ctest)");
+        QVERIFY(startSim(5, {"--silent"}));
+        writeFile("initial.txt", QByteArray(" 5 \r\n") + QByteArray(" 0 \r\n").repeated(7) + " 1 \r\n");
+        ScriptedPrompt prompt;
+        frmCalibrateTorque w(prompt);
+        w.setSilenceLimit(10);
+        start(w, 0, "B5", "100");
+        QVERIFY(w.running());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.running(), 5000);
+        QCOMPARE(prompt.shown.size(), 1);
+        QVERIFY(prompt.lastText().startsWith("The unit sent nothing for 10 seconds"));
+        QVERIFY(child<QPushButton>(w, "cmdStart")->isEnabled());
+        w.close();
+        QVERIFY(!w.isVisible());
     }
 
     void portAndBobFileProblemsStopTheStart() {
