@@ -303,7 +303,7 @@ void frmCalibrateTorque::onStart() {
         portError(error);
         return;
     }
-    m_runBob = bob;
+    m_run = RunSetup{m_cmbInstName->currentText(), bob, m_txtVisc->text(), m_txtChange->text()};
     m_reader = CalibrationRecordReader(calibrationStressFactor(bob));
     m_quality.reset();
     m_silentTicks = 0;
@@ -338,17 +338,16 @@ void frmCalibrateTorque::abandon() {
 void frmCalibrateTorque::finish() {
     m_timer.stop();
     const CalibrationOutcome outcome =
-        finishCalibration(m_reader.records(), m_reader.zeroVolt(), m_runBob);
+        finishCalibration(m_reader.records(), m_reader.zeroVolt(), m_run->bob);
     const bool sent = outcome.fitted && m_link.send(outcome.command);
     const QString sendError = m_link.errorString();
     setRunning(false);
-    // Records stay for the graph and the report; what followed the end goes.
-    const QList<CalibrationRecord> records = m_reader.records();
+    // The records stay for the graph and the report.
     QTimer::singleShot(scaledMs(kCloseAfterSendMs), this, [this] {
         if (!m_running) m_link.close();
     });
 
-    const int count = static_cast<int>(records.size());
+    const int count = static_cast<int>(m_reader.records().size());
     if (!outcome.fitted) {
         setStatus(QStringLiteral("Calibration failed: nothing was sent to the unit."));
         message(QStringLiteral("Only %1 calibration records arrived, too few to fit the calibration "
@@ -433,10 +432,13 @@ void frmCalibrateTorque::onExport() {
     CalibrationReportData data;
     data.when = QDateTime::currentDateTime();
     data.locale = QLocale();
-    data.unit = m_cmbInstName->currentText();
-    data.bob = m_cmbBobNo->currentText();
-    data.viscosity = m_txtVisc->text();
-    data.changePerDegC = m_txtChange->text();
+    const RunSetup setup = m_run.value_or(RunSetup{m_cmbInstName->currentText(),
+                                                   m_cmbBobNo->currentText(), m_txtVisc->text(),
+                                                   m_txtChange->text()});
+    data.unit = setup.unit;
+    data.bob = setup.bob;
+    data.viscosity = setup.viscosity;
+    data.changePerDegC = setup.changePerDegC;
     data.records = m_reader.records();
     data.quality = m_quality;
     QString error;

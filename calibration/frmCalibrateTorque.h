@@ -100,7 +100,12 @@ private:
     bool m_running = false;
     int m_silenceLimitS = kSilenceLimitS;
     int m_silentTicks = 0;
-    QString m_runBob;      // the bob of the run, fixed at Start
+    // What the run was started with: the records are converted with this bob
+    // and the report names these, whatever the controls show later.
+    struct RunSetup {
+        QString unit, bob, viscosity, changePerDegC;
+    };
+    std::optional<RunSetup> m_run;
     std::optional<double> m_quality;
 };
 

@@ -262,7 +262,10 @@ private slots:
         for (QAbstractSeries* s : series) QCOMPARE(static_cast<QXYSeries*>(s)->count(), 20);
         screenshot(w, "calibration-finished.png");
 
-        // The report.
+        // The report names what the run was started with, even after the
+        // controls have changed.
+        child<QComboBox>(w, "cmbBobNo")->setCurrentText("B2");
+        child<QLineEdit>(w, "txtVisc")->setText("55");
         const QString report = dir_.filePath("calibration report.txt");
         w.setFileChooser([&](QWidget*) { return std::optional<QString>(report); });
         QTest::mouseClick(child<QPushButton>(w, "cmdExport"), Qt::LeftButton);
