@@ -184,7 +184,7 @@ QWidget* frmCalibrateTorque::createTorquePanel() {
     chart->addSeries(m_points);
     auto* x = new QValueAxis(chart);
     x->setTitleText(QStringLiteral("Voltage (vdc)"));
-    x->setRange(0, 5);
+    x->setRange(0, 4);  // a transducer's span until the first records arrive
     auto* y = new QValueAxis(chart);
     y->setTitleText(QStringLiteral("Shear Stress (dyn/cm2)"));
     y->setRange(0, 100);

@@ -140,6 +140,7 @@ private slots:
         w.resize(w.minimumSize());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        screenshot(w, "calibration-minimum-size.png");
         auto* graph = child<QChartView>(w, "CWGraph1");
         for (const char* name : {"cmbInstName", "txtVisc", "txtChange", "cmdStart", "cmdExport"}) {
             QWidget* c = child<QWidget>(w, name);
