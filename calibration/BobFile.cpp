@@ -29,13 +29,19 @@ QString defaultPath() { return QDir::current().filePath(QStringLiteral("BOBINFO.
 QStringList readItems(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    static const QRegularExpression separators(QStringLiteral("[,\\r\\n]+"));
+    // One line break (CR LF, LF or CR) or one comma ends one item; a line
+    // break at the very end of the file ends the last item and starts none.
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\n|\\r"));
+    QStringList lines = QString::fromLatin1(file.readAll()).split(lineBreak);
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     QStringList items;
-    for (QString item : QString::fromLatin1(file.readAll()).split(separators, Qt::SkipEmptyParts)) {
-        item = item.trimmed();
-        if (item.size() >= 2 && item.startsWith(u'"') && item.endsWith(u'"'))
-            item = item.mid(1, item.size() - 2);
-        if (!item.isEmpty()) items << item;
+    for (const QString& line : lines) {
+        for (QString item : line.split(u',')) {
+            item = item.trimmed();
+            if (item.size() >= 2 && item.startsWith(u'"') && item.endsWith(u'"'))
+                item = item.mid(1, item.size() - 2);
+            items << item;
+        }
     }
     return items;
 }
@@ -58,9 +64,16 @@ bool replaceBob(const QString& path, int unit, const QString& bob, QString* erro
     }
     if (!ensureExists(path, error)) return false;
     QStringList items = readItems(path);
-    // A short file is filled with the default bob rather than refused: the
-    // other positions then read as B5, as a fresh installation would.
-    while (items.size() < kUnitCount) items << QString::fromLatin1(kDefaultBob);
+    // A short file is refused rather than guessed at: padding it would give
+    // the missing units a bob nobody calibrated them with.
+    if (items.size() < kUnitCount) {
+        if (error)
+            *error = QStringLiteral("%1 holds %2 of the %3 bob entries.")
+                         .arg(QDir::toNativeSeparators(path))
+                         .arg(items.size())
+                         .arg(kUnitCount);
+        return false;
+    }
     items = items.mid(0, kUnitCount);
     items[unit - 1] = bob;
     return writeLines(path, items, error);

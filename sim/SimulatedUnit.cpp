@@ -19,8 +19,9 @@ constexpr double kCoolingAboveF = 120.0;    // after Stop: "Cooling" until the c
 constexpr double kRampingBandF = 5.0;       // heating or cooling towards a set point
 constexpr double kLineBytesPerS = 1920.0;   // 19200 baud, 10 bits a character
 constexpr double kSequenceReplyDelayS = 0.5;
-constexpr double kCalibrationRecordS = 1.0;
-constexpr int kCalibrationRecords = 20;
+constexpr double kCalibrationRecordS = 1.0;    // each rung held until the reading settles
+constexpr double kCalibrationFullScale = 1000.0;  // dyn/cm2 on the reference bob
+constexpr double kCalibrationMaxRate = 1000.0;    // 1/s, the fastest rung
 constexpr double kPressureEffectS = 300.0;
 constexpr int kMaxSteps = 98;
 constexpr int kMaxRampRows = 40;
@@ -43,10 +44,12 @@ bool parseNumbers(const QByteArray& body, int count, QList<double>& out) {
     return true;
 }
 
-// Torque transducer of the simulated unit: a little curvature, as a strain
-// gauge bridge shows over its span.
+// Torque transducer of the simulated unit, in terms of the stress on the
+// reference bob that gives the same torque: an offset at rest, then a strain
+// gauge bridge that flattens slightly towards full scale (about 3 % short of
+// a straight line there), as real bridges do.
 double transducerVolts(double referenceStress) {
-    return 0.5 + 0.004 * referenceStress + 1.5e-6 * referenceStress * referenceStress;
+    return 0.5 + 0.003 * referenceStress - 1.0e-7 * referenceStress * referenceStress;
 }
 
 }  // namespace
@@ -364,28 +367,40 @@ void SimulatedUnit::startStandAloneRun() {
 // ---- torque calibration -----------------------------------------------------
 
 void SimulatedUnit::startCalibration(const QByteArray& body) {
-    // "viscosity,B5,change": the unit spins the calibration fluid through a
-    // speed ladder and reports stress (from the known viscosity) with the
-    // transducer voltage it read at each rung.
+    // "viscosity,B5,change": the unit first reads the transducer with the
+    // rotor at rest, then steps the rotor up a ladder of equal rungs to the
+    // rate at which the calibration fluid reaches the transducer's full scale
+    // (or to its top speed for a thin fluid). At each rung it reports the
+    // stress the known viscosity gives on the reference bob with the voltage
+    // the transducer read. The voltage follows the torque on the bob actually
+    // hung, so calibrating with another bob than the one named gives other
+    // readings, as on the bench.
     const QList<QByteArray> parts = body.split(',');
     bool ok = false;
     const double visc = parts.value(0).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(visc)) return;
+    if (!ok || !std::isfinite(visc) || visc <= 0) return;
+    const int rungs = std::max(0, options_.calibrationRecords);
+    const double topRate = std::min(kCalibrationMaxRate, kCalibrationFullScale * 100.0 / visc);
+    const auto reference = unitFactorsForBob(kReferenceBobRadiusCm, kReferenceBobLengthCm);
+    const double rateAtHungBob = ownShearRateFactor(options_) / reference->shearRateFactor;
     calibrating_ = true;
-    calibrationEnds_ = now_ + kCalibrationRecords * kCalibrationRecordS + 0.5;
-    for (int k = 0; k < kCalibrationRecords; ++k) {
-        const double rate = 30.0 * k;
+    calibrationEnds_ = now_ + rungs * kCalibrationRecordS + 0.5;
+    for (int k = 0; k < rungs; ++k) {
+        const double rate = rungs > 1 ? topRate * k / (rungs - 1) : 0.0;
         const double stress = visc / 100.0 * rate;
-        const double volts = transducerVolts(stress) + noise(0.0005);
+        // Torque on the hung bob, as reference-bob stress.
+        const double torque = visc / 100.0 * rate * rateAtHungBob / stressFactor();
+        double volts = transducerVolts(torque) + noise(0.0005);
+        if (faults_.looseBobShaft && k > 0) volts += 0.08 * std::sin(2.7 * k) + noise(0.02);  // rubbing
         QByteArray rec(1, BS);
-        rec += num(stress, 4) + ',' + num(volts, 5);
+        rec += num(stress, 2) + ',' + num(volts, 5);
         rec += SUB;
         queue(rec, (k + 1) * kCalibrationRecordS);
     }
     QByteArray end(1, HT);
     end += "END";
     end += SUB;
-    queue(end, kCalibrationRecords * kCalibrationRecordS + 0.5);
+    queue(end, rungs * kCalibrationRecordS + 0.5);
 }
 
 void SimulatedUnit::acceptCoefficients(const QByteArray& body) {
@@ -393,6 +408,7 @@ void SimulatedUnit::acceptCoefficients(const QByteArray& body) {
     if (!parseNumbers(body, 8, v)) return;
     zeroVolt_ = v.takeLast();
     coefficients_ = v;
+    ++polynomialsReceived_;
 }
 
 }  // namespace tz::sim

@@ -27,6 +27,7 @@ struct Faults {
     bool silent = false;              // the unit answers nothing
     bool overTemperature = false;     // the sample thermocouple reads 455 F
     bool malfunction = false;         // status 4
+    bool looseBobShaft = false;       // calibration voltages wander off the curve
 };
 
 struct Options {
@@ -37,6 +38,7 @@ struct Options {
     double bobLengthCm = 7.62;
     PowerLawFluid fluid = PowerLawFluid::crosslinkedGel();
     bool preloadStoredRun = true;     // memory holds a finished stand-alone run at power-up
+    int calibrationRecords = 20;      // records of a torque calibration, the first at rest
 };
 
 struct DynamicCommand {
@@ -88,6 +90,7 @@ public:
     const QList<DynamicCommand>& dynamicLog() const { return dynamicLog_; }
     const QList<double>& receivedCoefficients() const { return coefficients_; }
     std::optional<double> receivedZeroVolt() const { return zeroVolt_; }
+    int polynomialsReceived() const { return polynomialsReceived_; }
     int pressureEffectRuns() const { return pressureEffectRuns_; }
 
     // Front-panel start of a stand-alone test of the downloaded sequence (or a
@@ -145,6 +148,7 @@ private:
     QList<DynamicCommand> dynamicLog_;
     QList<double> coefficients_;
     std::optional<double> zeroVolt_;
+    int polynomialsReceived_ = 0;
     int pressureEffectRuns_ = 0;
 };
 

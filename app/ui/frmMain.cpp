@@ -11,6 +11,7 @@
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
 #include "db/clsTEST_RESULT.h"
+#include "calibration/frmCalibrateTorque.h"
 #include "setup/frmSetup.h"
 #include "setup/frmShearRate.h"
 
@@ -45,7 +46,7 @@ constexpr QSize kDesignSize(1180, 760);
 constexpr const char* kNotYetAvailable[] = {
     "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
     "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
-    "cmdRealTime",  "cmdCalibrate",  "cmbChartType",  "fraDim",     "fraXScale",
+    "cmdRealTime",  "cmbChartType",  "fraDim",     "fraXScale",
     "fraYScale",    "fraData",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
@@ -198,7 +199,8 @@ void frmMain::createControls() {
         addButtonFrame("fraInstruments", QStringLiteral("Instruments"), QRect(892, 504, 280, 156));
     auto* setup = addButton(unitBox, "cmdSetup", QStringLiteral("&Setup"));
     addButton(unitBox, "cmdRealTime", QStringLiteral("Real &Time Test"));
-    addButton(unitBox, "cmdCalibrate", QStringLiteral("&Calibrate"));
+    auto* calibrate = addButton(unitBox, "cmdCalibrate", QStringLiteral("&Calibrate"));
+    connect(calibrate, &QPushButton::clicked, this, &frmMain::showCalibration);
     connect(setup, &QPushButton::clicked, this, &frmMain::showSetup);
 
     auto* exit = new QPushButton(QStringLiteral("&Exit"), m_area);
@@ -353,6 +355,17 @@ void frmMain::showSetup() {
     connect(setup, &frmSetup::closed, this, &QWidget::show);
     hide();
     setup->show();
+}
+
+void frmMain::showCalibration() {
+    // One calibration window: two would fight over the unit's port.
+    if (!m_calibration) {
+        m_calibration = new frmCalibrateTorque(m_prompt);
+        m_calibration->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_calibration->show();
+    m_calibration->raise();
+    m_calibration->activateWindow();
 }
 
 void frmMain::showShearRate() {

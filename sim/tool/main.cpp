@@ -67,8 +67,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption overTemp(QStringLiteral("over-temperature"), QStringLiteral("Sample thermocouple reads 455 F."));
     const QCommandLineOption malfunction(QStringLiteral("malfunction"), QStringLiteral("Report status 4."));
     const QCommandLineOption standAlone(QStringLiteral("stand-alone"), QStringLiteral("Start a stand-alone test of the built-in sequence."));
+    const QCommandLineOption calibrationRecords(QStringLiteral("calibration-records"), QStringLiteral("Records of a torque calibration (default 20)."), QStringLiteral("n"), QStringLiteral("20"));
+    const QCommandLineOption looseShaft(QStringLiteral("loose-bob-shaft"), QStringLiteral("Calibration voltages wander off the transducer curve."));
     cli.addOptions({link, scale, pressure, seed, noNoise, split, garbage, twoDigit, decimalTemp, silent,
-                    overTemp, malfunction, standAlone});
+                    overTemp, malfunction, standAlone, calibrationRecords, looseShaft});
     cli.process(app);
 
     bool ok = true;
@@ -86,6 +88,7 @@ int main(int argc, char* argv[]) {
     options.pressurePsi = number(pressure);
     options.seed = static_cast<unsigned>(number(seed));
     options.noise = !cli.isSet(noNoise);
+    options.calibrationRecords = static_cast<int>(number(calibrationRecords));
     int comm = 0;
     if (cli.isSet(link)) {
         comm = static_cast<int>(number(link));
@@ -136,6 +139,7 @@ int main(int argc, char* argv[]) {
     faults.silent = cli.isSet(silent);
     faults.overTemperature = cli.isSet(overTemp);
     faults.malfunction = cli.isSet(malfunction);
+    faults.looseBobShaft = cli.isSet(looseShaft);
     if (cli.isSet(standAlone)) unit.startStandAloneRun();
 
     std::printf("%s\n", qPrintable(device));
@@ -143,6 +147,18 @@ int main(int argc, char* argv[]) {
 
     auto send = [&](const QByteArray& bytes) {
         if (!bytes.isEmpty()) writeAll(master, bytes);
+    };
+    // Each calibration polynomial the unit takes is printed on a line of its
+    // own, so a trainer (or a test) sees what the unit now works with.
+    int polynomialsShown = 0;
+    auto reportPolynomial = [&] {
+        if (unit.polynomialsReceived() == polynomialsShown) return;
+        polynomialsShown = unit.polynomialsReceived();
+        QByteArray line = "calibration polynomial:";
+        for (double c : unit.receivedCoefficients()) line += ' ' + QByteArray::number(c, 'g', 17);
+        line += " zero volt: " + QByteArray::number(unit.receivedZeroVolt().value_or(0), 'g', 17);
+        std::printf("%s\n", line.constData());
+        std::fflush(stdout);
     };
 
     QSocketNotifier readable(master, QSocketNotifier::Read);
@@ -152,6 +168,7 @@ int main(int argc, char* argv[]) {
             const ssize_t n = ::read(master, buf, sizeof buf);
             if (n > 0) {
                 send(unit.feed(QByteArray(buf, n)));
+                reportPolynomial();
                 continue;
             }
             if (n < 0 && errno == EINTR) continue;

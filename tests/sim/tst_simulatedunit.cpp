@@ -255,7 +255,10 @@ private slots:
             lastVolts = sv[1].toDouble();
         }
         QCOMPARE(frames[0].mid(1).split(',')[0].toDouble(), 0.0);  // the zero-stress record
-        QCOMPARE(lastStress, 100.0 / 100 * 30 * 19);
+        // 100 cP reaches the 1000 dyn/cm2 full scale at the top rate of 1000 1/s;
+        // there the transducer reads 0.5 + 3.0 - 0.1 V.
+        QCOMPARE(lastStress, 1000.0);
+        QCOMPARE(lastVolts, 3.4);
         QCOMPARE(poll(unit, reader).statusCode, int(SimulatedUnit::Inactive));
 
         const double c[] = {-125.5, 250, 0.5, 0, 1e-6};
@@ -268,6 +271,36 @@ private slots:
         QCOMPARE(poll(unit, reader).statusCode, int(SimulatedUnit::Calibrating));
         unit.advance(301);
         QCOMPARE(poll(unit, reader).statusCode, int(SimulatedUnit::Inactive));
+    }
+
+    // The ladder climbs to the transducer's full scale (1000 dyn/cm2) or to
+    // the top rate (1000 1/s) for a thin fluid; volts 0.5 + 0.003 s - 1e-7 s^2.
+    void calibrationLadder_data() {
+        QTest::addColumn<double>("cP");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<double>("topStress");
+        QTest::addColumn<double>("topVolts");
+        QTest::newRow("100 cP") << 100.0 << 20 << 1000.0 << 3.4;
+        QTest::newRow("5000 cP reaches full scale slowly") << 5000.0 << 20 << 1000.0 << 3.4;
+        QTest::newRow("1 cP held by the top rate") << 1.0 << 20 << 10.0 << 0.52999;
+        QTest::newRow("twelve records") << 100.0 << 12 << 1000.0 << 3.4;
+    }
+    void calibrationLadder() {
+        QFETCH(double, cP);
+        QFETCH(int, records);
+        QFETCH(double, topStress);
+        QFETCH(double, topVolts);
+        sim::Options o = quiet();
+        o.calibrationRecords = records;
+        SimulatedUnit unit(o);
+        unit.feed(proto::calibrationStart(cP, 0));
+        const QList<QByteArray> frames = unit.advance(records + 1).split(proto::SUB);
+        QCOMPARE(frames.size(), records + 2);
+        QCOMPARE(frames[0], QByteArray("\x08" "0.00,0.50000"));
+        const QList<QByteArray> top = frames[records - 1].mid(1).split(',');
+        QCOMPARE(top[0].toDouble(), topStress);
+        QCOMPARE(top[1].toDouble(), topVolts);
+        QVERIFY(frames[records].startsWith(proto::HT));
     }
 
     void dynamicCommandsAreLogged() {

@@ -47,11 +47,29 @@ private slots:
         QCOMPARE(BobFile::bobOfUnit(path(), 4), QString("B2"));
     }
 
-    void shortFileReadsNothingAndRewritesWhole() {
+    void shortFileIsRefusedAndKept() {
         write("B1\r\nB2\r\n");
         QVERIFY(BobFile::bobOfUnit(path(), 1).isEmpty());
-        QVERIFY(BobFile::replaceBob(path(), 4, "XB5"));
-        QCOMPARE(content(), QByteArray("B1\r\nB2\r\nB5\r\nXB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n"));
+        QString error;
+        QVERIFY(!BobFile::replaceBob(path(), 4, "XB5", &error));
+        QVERIFY(error.contains("2 of the 8"));
+        QCOMPARE(content(), QByteArray("B1\r\nB2\r\n"));
+    }
+
+    // An empty item is a position of its own: the units after it keep their
+    // bobs, and a rewrite leaves it empty.
+    void emptyItemsKeepTheirPositions() {
+        write("B5\r\nB1\r\n\r\nXB2\r\nB2\r\nXB5\r\nB5\r\nB1\r\n");  // line 3 blank
+        QVERIFY(BobFile::bobOfUnit(path(), 3).isEmpty());
+        QCOMPARE(BobFile::bobOfUnit(path(), 4), QString("XB2"));
+        QVERIFY(BobFile::replaceBob(path(), 8, "XB1"));
+        QCOMPARE(content(), QByteArray("B5\r\nB1\r\n\r\nXB2\r\nB2\r\nXB5\r\nB5\r\nXB1\r\n"));
+
+        write("B5,,B1\r\nXB2\r\nB2\r\nXB5\r\nB5\r\nB1\r\n");  // ",," is the empty item 2
+        QCOMPARE(BobFile::readItems(path()),
+                 QStringList({"B5", "", "B1", "XB2", "B2", "XB5", "B5", "B1"}));
+        QVERIFY(BobFile::replaceBob(path(), 1, "B2"));
+        QCOMPARE(content(), QByteArray("B2\r\n\r\nB1\r\nXB2\r\nB2\r\nXB5\r\nB5\r\nB1\r\n"));
     }
 
     void itemsPastTheEighthAreDropped() {
@@ -69,4 +87,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestBobFile)
-#include "test_bob_file.moc"
+#include "tst_bob_file.moc"
