@@ -2,7 +2,7 @@
 
 // Debian's Eigen lives under /usr/include/eigen3; naming the folder here
 // keeps the include path of the build unchanged.
-#include <eigen3/Eigen/Dense>
+#include <Eigen/Dense>
 
 #include <cmath>
 
