@@ -4,6 +4,7 @@
 #include "app/ui/ProportionalLayout.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QButtonGroup;
@@ -65,6 +66,7 @@ private:
                               const QString& secondCaption, const QRect& geometry);
     void centreOnScreen();
     void showSetup();
+    void showRealTime();
     void showShearRate();
     void showHelp();
     void showAbout();
@@ -85,6 +87,7 @@ private:
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
     QWidget* m_help = nullptr;
+    QPointer<QWidget> m_realTime;
 
     ProportionalLayout m_layout;
     QString m_openedTestName;
