@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
+#include "cli/RunCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,7 +16,8 @@ void usage(QTextStream& out) {
            "\n"
            "Commands:\n"
            "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
-           "          name, time, researcher (tab separated)\n";
+           "          name, time, researcher (tab separated)\n"
+           "  run     a real-time test on one unit without a window (run --help)\n";
 }
 
 int list(QTextStream& out, QTextStream& err) {
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
         return args.isEmpty() ? 1 : 0;
     }
     if (args[0] == QLatin1String("list")) return list(out, err);
+    if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;

@@ -1,0 +1,205 @@
+#pragma once
+// tz360-cli run: a real-time test without a window, for unattended and
+// scripted labs. Opens Comm K, downloads the sequence as Send Sequence does,
+// checks the pressure, stores the test in the working directory's TZ360.db,
+// runs the sequence to its end and prints one line per recorded point (after
+// it is committed). SIGINT / SIGTERM stop the unit and keep every point.
+//
+// Exit status: 0 the sequence ran to its end (or the viscosity shut-down
+// ended it); 1 usage; 2 database, sequence or test name; 3 port or unit
+// (cannot open, download refused, no answer); 4 pressure too low; 5 stopped
+// for over-temperature; 6 points left unstored; 128 + signal when stopped
+// by a signal.
+#include "db/DbError.h"
+#include "db/NewTest.h"
+#include "db/SequenceData.h"
+#include "db/clsConnection.h"
+#include "instrument/UnattendedRun.h"
+#include "instrument/UnitLink.h"
+#include "testinfo/BobTable.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace tz::cli {
+
+namespace runsignal {
+inline int pipeFds[2] = {-1, -1};
+inline void onSignal(int signo)
+{
+    const char c = static_cast<char>(signo);
+    [[maybe_unused]] auto n = ::write(pipeFds[1], &c, 1);
+}
+}  // namespace runsignal
+
+inline void runUsage(QTextStream& out)
+{
+    out << "Usage: tz360-cli run --comm K --sequence NAME --test NAME [--bob CODE] [--unit N]\n"
+           "                     [--fluid TEXT] [--researcher TEXT]\n"
+           "Runs the stored sequence NAME on the unit at Comm K as test NAME in TZ360.db of the\n"
+           "working directory and prints each recorded point, tab separated: ramp, ramp step,\n"
+           "type, time (s), sample F, bath F, psi, shear rate 1/s, shear stress dyn/cm2, viscosity cP.\n"
+           "--bob: B1 ... B5, XB1 ... XB5 (default B5); --unit: 1 ... 8 for the error log (default 1).\n";
+}
+
+inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption comm(QStringLiteral("comm"), QString(), QStringLiteral("K"));
+    const QCommandLineOption sequenceName(QStringLiteral("sequence"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption testName(QStringLiteral("test"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption bob(QStringLiteral("bob"), QString(), QStringLiteral("CODE"), kDefaultBobCode);
+    const QCommandLineOption unit(QStringLiteral("unit"), QString(), QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption fluid(QStringLiteral("fluid"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption researcher(QStringLiteral("researcher"), QString(), QStringLiteral("TEXT"),
+                                        QStringLiteral("Unknown"));
+    const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    parser.addOptions({comm, sequenceName, testName, bob, unit, fluid, researcher, help});
+    const auto fail = [&](int code, const QString& reason) {
+        err << "tz360-cli run: " << reason << "\n";
+        err.flush();
+        return code;
+    };
+    if (!parser.parse(QStringList{QStringLiteral("tz360-cli run")} + args))
+        return fail(1, parser.errorText());
+    if (parser.isSet(help)) {
+        runUsage(out);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return fail(1, QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+    bool ok = false;
+    const int commNo = parser.value(comm).toInt(&ok);
+    if (!parser.isSet(comm) || !ok || commNo < 1 || commNo > 22)
+        return fail(1, QStringLiteral("--comm takes a Comm number from 1 to 22"));
+    const int unitNo = parser.value(unit).toInt(&ok);
+    if (!ok || unitNo < 1 || unitNo > 8)
+        return fail(1, QStringLiteral("--unit takes a unit number from 1 to 8"));
+    if (parser.value(sequenceName).isEmpty())
+        return fail(1, QStringLiteral("--sequence NAME is required"));
+    if (parser.value(testName).isEmpty())
+        return fail(1, QStringLiteral("--test NAME is required"));
+    const std::optional<BobGeometry> bobGeometry = lookupBob(parser.value(bob));
+    if (!bobGeometry)
+        return fail(1, QStringLiteral("unknown bob \"%1\" (B1 ... B5, XB1, XB2, XB3, XB5)").arg(parser.value(bob)));
+
+    clsConnection connection;
+    connection.OpenDB(QString(), QString(), QString(), QString());
+    if (!connection.isOpen())
+        return fail(2, connection.lastError().replace(QStringLiteral("\r\n"), QStringLiteral(": ")));
+    std::optional<SequenceData> sequence;
+    try {
+        sequence = loadSequence(connection, parser.value(sequenceName));
+        if (!sequence)
+            return fail(2, QStringLiteral("no sequence named \"%1\" in TZ360.db").arg(parser.value(sequenceName)));
+        if (testNameTaken(connection, parser.value(testName)))
+            return fail(2, QStringLiteral("a test named \"%1\" is already stored").arg(parser.value(testName)));
+    } catch (const DbError& e) {
+        return fail(2, e.text());
+    }
+    if (sequence->steps.isEmpty())
+        return fail(2, QStringLiteral("sequence \"%1\" has no steps").arg(sequence->name));
+
+    UnitLink link;
+    if (!link.open(commNo))
+        return fail(3, link.errorString());
+
+    TestInformation info;
+    info.testName = parser.value(testName);
+    info.fluidId = parser.value(fluid);
+    info.researcherName = parser.value(researcher);
+    info.bobNo = bobGeometry->code;
+    info.bobRadiusCm = bobGeometry->radiusCm;
+    info.bobEffLengthCm = bobGeometry->lengthCm;
+
+    UnattendedRun unattended(link, connection);
+    int exitCode = 0;
+    int stoppedBySignal = 0;
+    QObject::connect(&unattended, &UnattendedRun::started, [&](int id) {
+        err << "tz360-cli run: test \"" << info.testName << "\" (id " << id << ") started on Comm " << commNo
+            << "\n";
+        err.flush();
+    });
+    QObject::connect(&unattended, &UnattendedRun::pointRecorded, [&](const RecordedPoint& p, bool stored) {
+        const double viscosity = p.shearRate >= 0.00002 ? p.shearStress / (p.shearRate + 0.00001) * 100.0 : 0.0;
+        out << p.rampNo << '\t' << p.rampStepNo << '\t' << p.resultType << '\t' << p.resultTime << '\t'
+            << QString::number(p.sampleTempF, 'f', 1) << '\t' << QString::number(p.bathTempF, 'f', 1) << '\t'
+            << QString::number(p.pressurePsi, 'f', 1) << '\t' << QString::number(p.shearRate, 'f', 2) << '\t'
+            << QString::number(p.shearStress, 'f', 2) << '\t' << QString::number(viscosity, 'f', 1);
+        if (!stored)
+            out << "\twaiting";
+        out << '\n';
+        out.flush();
+    });
+    QObject::connect(&unattended.controller(), &RunController::pointStoreFailed,
+                     [&](const QString& reason, int pending) {
+                         err << "tz360-cli run: point not stored yet (" << pending << " waiting): " << reason << "\n";
+                         err.flush();
+                     });
+    QObject::connect(&unattended.controller(), &RunController::statusTextChanged, [&](const QString& text) {
+        if (text == RunController::kNoResponseText) {
+            err << "tz360-cli run: No Response from the unit on Comm " << commNo << "\n";
+            err.flush();
+        }
+    });
+    QObject::connect(&unattended, &UnattendedRun::finished,
+                     [&](UnattendedRun::Outcome outcome, const QString& detail) {
+                         switch (outcome) {
+                         case UnattendedRun::Outcome::Finished: exitCode = 0; break;
+                         case UnattendedRun::Outcome::LowViscosity:
+                             err << "tz360-cli run: ended: " << detail << "\n";
+                             exitCode = 0;
+                             break;
+                         case UnattendedRun::Outcome::OverTemperature: exitCode = fail(5, detail); break;
+                         case UnattendedRun::Outcome::Interrupted:
+                             exitCode = stoppedBySignal ? 128 + stoppedBySignal : fail(3, detail);
+                             break;
+                         case UnattendedRun::Outcome::DownloadRefused:
+                             exitCode = fail(3, QStringLiteral("the unit on Comm %1 refused the sequence: %2")
+                                                    .arg(commNo)
+                                                    .arg(detail));
+                             break;
+                         case UnattendedRun::Outcome::NoResponse:
+                             exitCode = fail(3, QStringLiteral("%1 on Comm %2").arg(detail).arg(commNo));
+                             break;
+                         case UnattendedRun::Outcome::PressureTooLow: exitCode = fail(4, detail); break;
+                         case UnattendedRun::Outcome::TestNotStored: exitCode = fail(2, detail); break;
+                         }
+                         const int waiting = unattended.writer().backlog();
+                         if (waiting > 0)
+                             exitCode = fail(6, QStringLiteral("%1 recorded points could not be stored: %2")
+                                                    .arg(waiting)
+                                                    .arg(unattended.writer().lastError()));
+                         // Let the last command (Stop) leave the port before closing it.
+                         QTimer::singleShot(50, qApp, [] { QCoreApplication::quit(); });
+                     });
+
+    // Ctrl-C and SIGTERM arrive through a pipe, so the stop runs on the event loop.
+    if (::pipe(runsignal::pipeFds) != 0)
+        return fail(3, QStringLiteral("cannot watch for signals"));
+    QSocketNotifier signalNotifier(runsignal::pipeFds[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        char c = 0;
+        if (::read(runsignal::pipeFds[0], &c, 1) == 1 && !stoppedBySignal) {
+            stoppedBySignal = c;
+            unattended.interrupt();
+        }
+    });
+    struct sigaction action {};
+    action.sa_handler = runsignal::onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    unattended.begin(*sequence, info, unitNo);
+    QCoreApplication::exec();
+    link.close();
+    return exitCode;
+}
+
+}  // namespace tz::cli
