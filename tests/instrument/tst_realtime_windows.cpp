@@ -11,9 +11,11 @@
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -197,6 +199,54 @@ private slots:
         QTRY_COMPARE(prompt.shown.size(), 2);
         QCOMPARE(prompt.shown[1].text, QStringLiteral("Do you reall want to change the temperature setpoint? "));
         QCOMPARE(prompt.shown[1].title, QStringLiteral("Change Confirmation."));
+    }
+
+    void keyboardAndMinimumSize() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(1);
+        unit.InitialInst(db.connection);
+        unit.show();
+        unit.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&unit));
+
+        // Tab goes round the controls once, past the grid, never into the
+        // set point box (which asks a question when left).
+        auto* first = unit.findChild<QWidget*>("cmdSelectSeq");
+        first->setFocus();
+        QStringList visited;
+        QWidget* w = first;
+        for (int i = 0; i < 20; ++i) {
+            visited << w->objectName();
+            QTest::keyClick(w, Qt::Key_Tab);
+            w = QApplication::focusWidget();
+            if (w == first) break;
+        }
+        const QStringList expected{"cmdSelectSeq", "cmdSendSeq", "cmdRefresh", "cmdStart", "cmdStop",
+                                   "cmdZero", "cmdPreheat", "txtPreheat", "chkSelfZero", "cmdExit",
+                                   "MSFlexGrid1"};
+        QCOMPARE(visited, expected);
+        QVERIFY(prompt.shown.isEmpty());
+
+        // At its minimum size no two controls overlap and every button shows
+        // its whole caption; the size fits a 1280 x 800 screen.
+        unit.resize(unit.minimumSize());
+        QVERIFY(unit.minimumWidth() <= 1280 && unit.minimumHeight() <= 800);
+        QTest::qWait(50);
+        const QList<QWidget*> parts =
+            unit.findChild<QWidget*>("clientArea")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < parts.size(); ++i)
+            for (int j = i + 1; j < parts.size(); ++j)
+                QVERIFY2(!parts[i]->geometry().intersects(parts[j]->geometry()),
+                         qPrintable(parts[i]->objectName() + " / " + parts[j]->objectName()));
+        for (QAbstractButton* b : unit.findChildren<QAbstractButton*>())
+            QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->objectName()));
+
+        Settings settings;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        QVERIFY(frame.width() <= 1280 && frame.height() <= 800);
     }
 
     void sequenceSelection() {
