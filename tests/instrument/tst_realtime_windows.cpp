@@ -5,6 +5,8 @@
 #include "tests/support/ScriptedPrompt.h"
 
 #include "app/Settings.h"
+#include "app/Workstation.h"
+#include "app/ui/frmMain.h"
 #include "db/SequenceData.h"
 #include "instrument/CommPorts.h"
 #include "instrument/UnitLink.h"
@@ -21,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -247,6 +250,33 @@ private slots:
         Settings settings;
         frmMDIRealTime frame(settings, db.connection, prompt);
         QVERIFY(frame.width() <= 1280 && frame.height() <= 800);
+    }
+
+    void mainWindowOpensOneFrame() {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain main(ws, prompt);
+        main.load();
+        auto* button = main.findChild<QPushButton*>("cmdRealTime");
+        QVERIFY(button->isEnabled());
+        QVERIFY(main.findChild<QAction*>("MenuRealTime")->isEnabled());
+        button->click();
+        auto frames = [] {
+            QList<frmMDIRealTime*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* f = qobject_cast<frmMDIRealTime*>(w); f && f->isVisible()) found << f;
+            return found;
+        };
+        QCOMPARE(frames().size(), 1);
+        QVERIFY(frames()[0]->regularEntry(1)->isEnabled());
+        main.findChild<QAction*>("MenuRealTime")->trigger();
+        QCOMPARE(frames().size(), 1);  // the same frame comes to the front
+        frames()[0]->close();
+        QTRY_COMPARE(frames().size(), 0);
+        QDir::setCurrent(oldDir_);
     }
 
     void sequenceSelection() {
