@@ -3,7 +3,45 @@
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlQuery>
+
 namespace tz {
+
+namespace {
+
+// A file locked by another program (a backup, a second workstation) is waited
+// for only briefly while storing a point: the point is kept and retried with
+// the next one anyway, and a long wait would hold up every unit on the loop.
+class ShortLockWait {
+public:
+    static constexpr int kWaitMs = 250;
+
+    explicit ShortLockWait(clsConnection& connection) : db_(connection.ADOConnection())
+    {
+        if (db_.driverName() != QLatin1String("QSQLITE"))
+            return;
+        QSqlQuery q(db_);
+        if (q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next()) {
+            previous_ = q.value(0).toInt();
+            q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kWaitMs));
+        }
+    }
+    ~ShortLockWait()
+    {
+        if (previous_ < 0)
+            return;
+        QSqlQuery q(db_);
+        q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(previous_));
+    }
+
+private:
+    QSqlDatabase db_;
+    int previous_ = -1;
+};
+
+}  // namespace
 
 DatabasePointWriter::DatabasePointWriter(clsConnection& connection) : connection_(connection) {}
 
@@ -38,6 +76,9 @@ bool DatabasePointWriter::storeOne(const RecordedPoint& p)
 
 bool DatabasePointWriter::retry()
 {
+    if (pending_.isEmpty())
+        return true;
+    const ShortLockWait wait(connection_);
     while (!pending_.isEmpty()) {
         if (!storeOne(pending_.front()))
             return false;

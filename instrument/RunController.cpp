@@ -348,20 +348,23 @@ bool RunController::rampTick()
     ++stepTicks_;
     const int before = rampTicks_;
     ++rampTicks_;
-    if (stepIndex_ < 1 || stepIndex_ > s.steps.size() || rampRow_ < 1 || rampRow_ > s.rampShearRates.size())
+    if (stepIndex_ < 1 || stepIndex_ > s.steps.size() || rampRow_ < 1)
         throw NumericError("Subscript out of range");
-    const SequenceStep& step = s.steps[stepIndex_ - 1];
-    if (before == 0) {
-        sendSetPoint(step.tempF, s.rampShearRates[rampRow_ - 1]);
-        interval_ = kAfterSetPointMs;
-    }
-    const int settle = wholePart(std::round(s.timeBeforeRead));
-    const int every = wholePart(s.rampSampleRate);
-    const int r = rampTicks_;
-    if (r > settle && modulo(r - settle, every) == 0 && takeSample()) {
-        recordPoint(rampRow_, 1);
-        ++rampRow_;
-        rampTicks_ = 0;
+    // A refreshed sequence may have lost its ramp rows: the ramp then ends.
+    if (rampRow_ <= s.rampShearRates.size()) {
+        const SequenceStep& step = s.steps[stepIndex_ - 1];
+        if (before == 0) {
+            sendSetPoint(step.tempF, s.rampShearRates[rampRow_ - 1]);
+            interval_ = kAfterSetPointMs;
+        }
+        const int settle = wholePart(std::round(s.timeBeforeRead));
+        const int every = wholePart(s.rampSampleRate);
+        const int r = rampTicks_;
+        if (r > settle && modulo(r - settle, every) == 0 && takeSample()) {
+            recordPoint(rampRow_, 1);
+            ++rampRow_;
+            rampTicks_ = 0;
+        }
     }
     if (rampRow_ > s.rampShearRates.size()) {
         // The next step's duration counts from the start of this ramp.

@@ -3,6 +3,8 @@
 #include "db/DbError.h"
 #include "instrument/TimeScale.h"
 
+#include <algorithm>
+
 namespace tz {
 
 UnattendedRun::UnattendedRun(UnitPort& port, clsConnection& connection, QObject* parent)
@@ -98,7 +100,9 @@ void UnattendedRun::onTimer()
     if (delay > scheduledMs_ / 2.0)
         ++lateTicks_;
 
+    const qint64 workStart = clock_.nsecsElapsed();
     run_.tick();
+    worstWorkMs_ = std::max(worstWorkMs_, (clock_.nsecsElapsed() - workStart) / 1e6);
     if (finished_)
         return;
     if (phase_ == Phase::AwaitReading) {

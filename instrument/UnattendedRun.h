@@ -55,6 +55,8 @@ public:
     int ticks() const { return ticks_; }
     int lateTicks() const { return lateTicks_; }
     double worstDelayMs() const { return worstDelayMs_; }
+    // The longest a tick itself took (reading, sampling, storing a point).
+    double worstTickWorkMs() const { return worstWorkMs_; }
 
 signals:
     void downloadFinished(bool accepted);
@@ -86,6 +88,7 @@ private:
     int ticks_ = 0;
     int lateTicks_ = 0;
     double worstDelayMs_ = 0;
+    double worstWorkMs_ = 0;
 };
 
 }  // namespace tz
