@@ -329,7 +329,8 @@ void frmRealTime::showFrame(const StatusFrame& frame) {
     m_txtSampleTemp->setText(frame.sampleTempText);
     m_txtBathTemp->setText(frame.bathTempText);
     // Not while the operator is in the box.
-    if (!m_txtSetPoint->hasFocus()) m_txtSetPoint->setText(frame.setPointText);
+    m_setPointText = frame.setPointText;
+    if (!m_txtSetPoint->hasFocus()) m_txtSetPoint->setText(m_setPointText);
     m_txtSpeed->setText(frame.speedText);
     m_txtShearRate->setText(frame.shearRateText);
     m_txtShearStress->setText(frame.shearStressText);
@@ -495,7 +496,7 @@ void frmRealTime::confirmSetPointChange() {
     // point comes back with the next reading, whatever the answer.
     m_prompt.ask(this, kSetPointQuestion, kSetPointTitle, Prompt::Buttons::OkCancel,
                  Prompt::Icon::Question);
-    if (m_controller) m_txtSetPoint->setText(formatNumber(m_controller->readings().setPointF, u"0"));
+    m_txtSetPoint->setText(m_setPointText);
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {

@@ -93,6 +93,7 @@ private:
 
     QString m_bobStr;
     QString m_sequenceName;
+    QString m_setPointText;  // as the unit last reported it
     bool m_unloaded = false;
 
     QWidget* m_area = nullptr;

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -198,8 +199,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&unit));
         QTest::mouseClick(setPoint, Qt::LeftButton);
         QVERIFY(setPoint->hasFocus());
+        QTest::keyClicks(setPoint, "300");
         unit.findChild<QWidget*>("txtPreheat")->setFocus();
         QTRY_COMPARE(prompt.shown.size(), 2);
+        // No command sets the temperature alone: the box shows the unit's own
+        // set point again (none read yet here).
+        QCOMPARE(qobject_cast<QLineEdit*>(setPoint)->text(), QString());
         QCOMPARE(prompt.shown[1].text, QStringLiteral("Do you reall want to change the temperature setpoint? "));
         QCOMPARE(prompt.shown[1].title, QStringLiteral("Change Confirmation."));
     }
