@@ -207,8 +207,8 @@ void frmRealTime::createControls() {
     m_panelStartTime = panel(m_statusBar, "StartTime");
     m_panelElapsedTime = panel(m_statusBar, "ElapsedTime");
     m_panelSend = panel(m_statusBar, "SendResult");
-    auto* panelUnit = panel(m_statusBar, "UnitPort");
-    m_statusBar->addWidget(panelUnit, 1);
+    m_panelPort = panel(m_statusBar, "UnitPort");
+    m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
     m_statusBar->addWidget(m_panelElapsedTime, 1);
     m_statusBar->addWidget(m_panelSend, 2);
@@ -297,16 +297,12 @@ int frmRealTime::unitNumber() const {
 }
 
 bool frmRealTime::openPort(int comm, QString* errorText) {
-    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-        p->setText(QStringLiteral("Comm %1").arg(comm));
     if (m_link->open(comm)) {
-        if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-            p->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
+        m_panelPort->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
         return true;
     }
     if (errorText) *errorText = m_link->errorString();
-    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-        p->setText(QStringLiteral("Comm %1: not open").arg(comm));
+    m_panelPort->setText(QStringLiteral("Comm %1: not open").arg(comm));
     return false;
 }
 

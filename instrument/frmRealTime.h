@@ -117,6 +117,7 @@ private:
     QTableWidget* m_grid = nullptr;
     QWidget* m_graph = nullptr;
     QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panelPort = nullptr;
     QLabel* m_panelStartTime = nullptr;
     QLabel* m_panelElapsedTime = nullptr;
     QLabel* m_panelSend = nullptr;
