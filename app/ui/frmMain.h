@@ -72,6 +72,7 @@ private:
     void centreOnScreen();
     void showSetup();
     void showCalibration();
+    void showRealTime();
     void showShearRate();
     void showHelp();
     void showAbout();
@@ -101,6 +102,7 @@ private:
     QLabel* m_statusTime = nullptr;
     QWidget* m_help = nullptr;
     QPointer<QWidget> m_calibration;
+    QPointer<QWidget> m_realTime;
 
     ProportionalLayout m_layout;
     std::unique_ptr<OpenedTestSession> m_session;
