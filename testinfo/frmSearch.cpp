@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -132,6 +133,13 @@ std::optional<QString> frmSearch::chooseTest(tz::Prompt& prompt, const QString& 
     if (dialog.Canceled())
         return std::nullopt;
     return dialog.selectedTestName();
+}
+
+std::optional<QString> frmSearch::chooseTest(tz::Prompt& prompt, const clsConnection& openerConnection,
+                                             QWidget* parent)
+{
+    const QString file = openerConnection.fileName();
+    return chooseTest(prompt, file.isEmpty() ? QString() : QFileInfo(file).absolutePath(), parent);
 }
 
 void frmSearch::load(const QString& databaseDir)

@@ -31,6 +31,9 @@ public:
     // operator cancelled or closed it.
     static std::optional<QString> chooseTest(tz::Prompt& prompt, const QString& databaseDir,
                                              QWidget* parent);
+    // The same on the database of the opener's connection.
+    static std::optional<QString> chooseTest(tz::Prompt& prompt, const clsConnection& openerConnection,
+                                             QWidget* parent);
 
     // False only after a result row was chosen.
     bool Canceled() const { return m_canceled; }

@@ -3,6 +3,7 @@
 #include "db/clsConnection.h"
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
+#include "testinfo/frmOpenTest.h"
 #include "testinfo/frmSearch.h"
 #include "tests/support/ScriptedPrompt.h"
 
@@ -28,6 +29,7 @@ private slots:
     void doubleClickChooses();
     void enterChooses();
     void cancelReturnsNothing();
+    void openDialogTakesTheChosenName();
     void screenshot();
 
 private:
@@ -178,6 +180,43 @@ void TestFrmSearch::cancelReturnsNothing()
                 d->close();  // the window frame's close button
     });
     QCOMPARE(frmSearch::chooseTest(prompt, dir.path(), nullptr), std::nullopt);
+}
+
+void TestFrmSearch::openDialogTakesTheChosenName()
+{
+    clsConnection connection;
+    connection.OpenDB("msORA", "system", "", "", dir.path());
+    tz::frmOpenTest open(connection, prompt);
+    open.setTestName("Hot run");
+    // In the search window: the fluid with the apostrophe, then a double-click.
+    QTimer::singleShot(0, [] {
+        frmSearch* search = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<frmSearch*>(top); d && d->isVisible())
+                search = d;
+        if (!search)
+            return;
+        search->findChild<QComboBox*>("Combo1_0")->setCurrentIndex(2);
+        search->findChild<QComboBox*>("cmbmath1_0")->setCurrentIndex(6);
+        search->findChild<QLineEdit*>("Text1_0")->setText("'Brien");
+        search->Search();
+        auto* grid = search->findChild<QTableWidget*>("MSFlexGrid1");
+        const QPoint at = grid->visualItemRect(grid->item(0, 0)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    });
+    QTest::mouseClick(open.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
+    QCOMPARE(open.testName(), QStringLiteral("O'Brien crosslink"));
+
+    // Cancelled: the name box keeps what it had.
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<frmSearch*>(top); d && d->isVisible())
+                d->findChild<QPushButton*>("Command1")->click();
+    });
+    QTest::mouseClick(open.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
+    QCOMPARE(open.testName(), QStringLiteral("O'Brien crosslink"));
+    QVERIFY(prompt.shown.isEmpty());
 }
 
 void TestFrmSearch::screenshot()
