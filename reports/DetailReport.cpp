@@ -75,8 +75,12 @@ QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint
         "Viscosity (cP)", "FANN 35 F1 DIAL (DEG)"};
     html += QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"1\" "
                            "style=\"border-collapse: collapse; border-color: #808080;\"><thead><tr>");
-    for (const char* caption : captions)
-        html += QStringLiteral("<th bgcolor=\"#e0e0e0\">%1</th>").arg(QString::fromUtf8(caption).toHtmlEscaped());
+    // Widths in percent of the page, wide enough for each caption's longest word.
+    static const int widths[] = {7, 7, 8, 10, 8, 9, 9, 9, 9, 11, 13};
+    for (std::size_t c = 0; c < std::size(captions); ++c)
+        html += QStringLiteral("<th bgcolor=\"#e0e0e0\" width=\"%1%\">%2</th>")
+                    .arg(widths[c])
+                    .arg(QString::fromUtf8(captions[c]).toHtmlEscaped());
     html += QStringLiteral("</tr></thead><tbody>");
     for (const DetailLine& l : detailLines(points)) {
         html += QStringLiteral("<tr>") + cell(QString::number(l.rampNo)) + cell(QString::number(l.rampStepNo))

@@ -1,7 +1,5 @@
 #include "reports/ReportText.h"
 
-#include <cmath>
-
 namespace tz {
 
 QString generalDate(const QDateTime& time, const QLocale& locale)
@@ -18,25 +16,6 @@ QString generalDate(const QDateTime& time, const QLocale& locale)
             clock.insert(minutes + 2, QLatin1String(":ss"));
     }
     return locale.toString(time, date + u' ' + clock);
-}
-
-QString plainNumber(double value)
-{
-    if (!std::isfinite(value))
-        return QString::number(value);
-    QString text = QString::number(value, 'f', 10);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    if (text == QLatin1String("-0"))
-        text = QStringLiteral("0");
-    // Beyond ten decimals the shortest round-trip form says it better.
-    if (text == QLatin1String("0") && value != 0)
-        text = QString::number(value, 'g', 15);
-    return text;
 }
 
 }  // namespace tz
