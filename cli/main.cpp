@@ -2,6 +2,7 @@
 // the same library code the windows call. Runs in the working directory that
 // holds TZ360.db.
 #include "cli/AnalyzeCommand.h"
+#include "cli/ReportCommand.h"
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
@@ -18,6 +19,7 @@ void usage(QTextStream& out) {
            "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
            "          name, time, researcher (tab separated)\n";
     tz::analyzeUsage(out);
+    tz::reportUsage(out);
 }
 
 int list(QTextStream& out, QTextStream& err) {
@@ -41,6 +43,7 @@ int list(QTextStream& out, QTextStream& err) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return tz::reportMain(argc, argv);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     }
     if (args[0] == QLatin1String("list")) return list(out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
+    if (args[0] == QLatin1String("export")) return tz::exportCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;
