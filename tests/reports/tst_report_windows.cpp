@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -180,6 +181,21 @@ void TestReportWindows::briefReportOnPaper()
 
     printer.setOutputFileName(dir.filePath("no such folder/brief.pdf"));
     QVERIFY(!printBriefReport(printer, report));
+
+    const QString out = qEnvironmentVariable("TZ360_SCREENSHOTS");
+    if (!out.isEmpty()) {
+        QPrinter screen(QPrinter::HighResolution);
+        QPrintPreviewWidget preview(&screen);
+        connect(&preview, &QPrintPreviewWidget::paintRequested, this,
+                [&](QPrinter* p) { printBriefReport(*p, report); });
+        preview.resize(900, 780);
+        preview.setViewMode(QPrintPreviewWidget::FacingPagesView);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        preview.fitInView();
+        QTest::qWait(200);
+        QVERIFY(preview.grab().save(out + "/BriefReportPrinted.png"));
+    }
 }
 
 void TestReportWindows::commandsWithoutAnOpenTest()
