@@ -2,6 +2,7 @@
 // the same library code the windows call. Runs in the working directory that
 // holds TZ360.db.
 #include "cli/AnalyzeCommand.h"
+#include "cli/ReportCommand.h"
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
@@ -23,6 +24,7 @@ void usage(QTextStream& out) {
            "  add-demo-sequence\n"
            "          stores the short sequence \"Demo\" (two steps, one shear ramp)\n";
     tz::analyzeUsage(out);
+    tz::reportUsage(out);
 }
 
 int list(QTextStream& out, QTextStream& err) {
@@ -46,6 +48,7 @@ int list(QTextStream& out, QTextStream& err) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return tz::reportMain(argc, argv);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("add-demo-sequence")) return tz::cli::addDemoSequence(out, err);
+    if (args[0] == QLatin1String("export")) return tz::exportCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;

@@ -10,6 +10,7 @@ packages=(
   libeigen3-dev libxlsxwriter-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3
+  unzip
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "db/clsTEST_RESULT.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "instrument/frmMDIRealTime.h"
+#include "reports/ui/ReportActions.h"
 #include "setup/frmSetup.h"
 #include "setup/frmShearRate.h"
 
@@ -45,14 +46,12 @@ constexpr QSize kDesignSize(1180, 760);
 // Controls whose windows are not in this build yet stay visible but disabled,
 // so the operator sees the whole workstation and nothing pretends to work.
 constexpr const char* kNotYetAvailable[] = {
-    "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
-    "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
+    "cmdOverlap",    "cmdPrintChart",
     "cmbChartType",  "fraDim",     "fraXScale",
     "fraYScale",    "fraData",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuReport", "MenuPrintChart", "MenuDetailReport",
-    "MenuBriefReport",
+    "MenuPrintChart",
 };
 }  // namespace
 
@@ -65,6 +64,8 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     createMenus();
     createStatusBar();
     connectOpenedTest();
+    // Reports and exports of the opened test; connects itself to the buttons and menus.
+    new ReportActions(*this, *m_session, m_ws.settings, m_prompt);
     for (const char* name : kNotYetAvailable)
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
     for (const char* name : kMenusNotYetAvailable)

@@ -85,6 +85,7 @@ private:
     void fillAdditivesGrid();
     void closeOpenedTest();
     void connectOpenedTest();
+    void editOpenedTestInfo();
 
     Workstation& m_ws;
     Prompt& m_prompt;

@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(headings(overlap.list()), QStringList({"Sequence\nName", "Test\nTime", "Researcher\nName"}));
         QCOMPARE(open.windowTitle(), QString("Open Saved Test"));
         QCOMPARE(overlap.windowTitle(), QString("Overlap Saved Test"));
-        QVERIFY(!open.findChild<QPushButton*>("cmdSearch")->isEnabled());
+        QVERIFY(open.findChild<QPushButton*>("cmdSearch")->isEnabled());
         QVERIFY(prompt.shown.isEmpty());
     }
 
@@ -187,11 +187,11 @@ private slots:
         open.nameBox()->setFocus();
         QTRY_VERIFY(open.nameBox()->hasFocus());
         QStringList order;
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 6; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(order, QStringList({"MSFlexGrid1", "cmdOK", "cmdCancel", "cmdDelete", "txtSeqName"}));
+        QCOMPARE(order, QStringList({"MSFlexGrid1", "cmdOK", "cmdCancel", "cmdDelete", "cmdSearch", "txtSeqName"}));
     }
 };
 

@@ -1,0 +1,42 @@
+#pragma once
+// The detail report: every recorded point of a test under its information, in
+// bands (report header, test header with the column captions, one detail line
+// per point, report footer), as HTML for a rich-text document that is shown
+// in a print preview, printed or saved as PDF.
+#include "analysis/OpenedTest.h"
+
+#include <QLocale>
+#include <QString>
+#include <span>
+
+namespace tz {
+
+// The maker's address printed under the report.
+inline constexpr const char* kMakerWebAddress = "www.ostrainstrument.com";
+
+// One detail line's values as the report shows them: the points ordered by
+// ramp, ramp step and time, the time in minutes, the viscosity in cP with
+// 0.0000001 added to the rate so that a point at rest is defined, and the
+// stress as a Fann 35 dial reading (stress / 5.11).
+struct DetailLine {
+    int rampNo = 0;
+    int rampStepNo = 0;
+    double minutes = 0;
+    double sampleTemp = 0;
+    double press = 0;
+    double shearRate = 0;
+    double shearStress = 0;
+    int typeId = 0;
+    double bathTemp = 0;
+    double viscosity = 0;
+    double fannDial = 0;
+};
+
+QList<DetailLine> detailLines(std::span<const ResultPoint> points);
+
+// The whole report as HTML. The column captions are the table's heading row,
+// which a paged document repeats at the top of every page.
+QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint> points,
+                         const QLocale& locale = QLocale());
+
+}  // namespace tz

@@ -1,0 +1,19 @@
+#pragma once
+// A report file named after its test. The test name is whatever the operator
+// typed, so characters that cannot stand in a file name, or that would lead
+// out of the working directory, are replaced: the file always lands in the
+// folder it was meant for.
+#include <QString>
+
+namespace tz {
+
+// The test name as a file name stem: path separators, drive colons, "..",
+// wildcard and control characters, trailing dots and blanks become "_"; an
+// empty name becomes "_"; a device name of the desktop (CON, NUL, COM1, ...)
+// gets a leading "_".
+QString safeFileStem(const QString& testName);
+
+// dir + safe stem + suffix (suffix with its dot, e.g. ".txt").
+QString reportFilePath(const QString& dir, const QString& testName, const QString& suffix);
+
+}  // namespace tz
