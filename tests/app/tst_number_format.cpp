@@ -104,4 +104,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestNumberFormat)
-#include "test_number_format.moc"
+#include "tst_number_format.moc"

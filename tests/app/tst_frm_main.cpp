@@ -187,4 +187,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmMain)
-#include "test_frm_main.moc"
+#include "tst_frm_main.moc"

@@ -115,4 +115,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
-#include "test_settings_file.moc"
+#include "tst_settings_file.moc"
