@@ -260,24 +260,34 @@ void TestSetupWindow::saveChangeChecks_data() {
     QTest::addColumn<QString>("visc");
     QTest::addColumn<QString>("message");  // empty: saved
     QTest::addColumn<double>("storedTempF");
+    QTest::addColumn<QString>("rate");
 
     const QString temp = "Invalid input for temperature.  Can not save.";
     const QString ramp = "Need at least one input for ramp sequence define.";
     const QString interval =
         "Sampling interval between ramps is too small. At least need be (Number of Sample)*(Sample Rate)+1 ";
     const QString visc = "Auto shut down viscosity should be greater than or equal to 0. ";
-    QTest::newRow("480 F saves") << 1 << "480" << "100" << "60" << "" << "" << 480.0;
-    QTest::newRow("480.1 F refused") << 1 << "480.1" << "100" << "60" << "" << temp << 0.0;
-    QTest::newRow("250 C saves") << 3 << "250" << "100" << "60" << "" << "" << 482.0;
-    QTest::newRow("250.1 C refused") << 3 << "250.1" << "100" << "60" << "" << temp << 0.0;
-    QTest::newRow("no ramp row") << 1 << "200" << "" << "60" << "" << ramp << 0.0;
-    QTest::newRow("blank ramp row") << 1 << "200" << " " << "60" << "" << ramp << 0.0;
-    QTest::newRow("2x5 in 10 s saves") << 1 << "200" << "100" << "10" << "" << "" << 200.0;
-    QTest::newRow("2x5 in 9 s refused") << 1 << "200" << "100" << "9" << "" << interval << 0.0;
-    QTest::newRow("negative shut-down") << 1 << "200" << "100" << "60" << "-1" << visc << 0.0;
-    QTest::newRow("zero shut-down saves") << 1 << "200" << "100" << "60" << "0" << "" << 200.0;
-    QTest::newRow("temperature first") << 1 << "481" << "" << "9" << "-1" << temp << 0.0;
-    QTest::newRow("ramp before interval") << 1 << "200" << "" << "9" << "-1" << ramp << 0.0;
+    QTest::newRow("480 F saves") << 1 << "480" << "100" << "60" << "" << "" << 480.0 << "2";
+    QTest::newRow("480.1 F refused") << 1 << "480.1" << "100" << "60" << "" << temp << 0.0 << "2";
+    QTest::newRow("250 C saves") << 3 << "250" << "100" << "60" << "" << "" << 482.0 << "2";
+    QTest::newRow("250.1 C refused") << 3 << "250.1" << "100" << "60" << "" << temp << 0.0 << "2";
+    QTest::newRow("no ramp row") << 1 << "200" << "" << "60" << "" << ramp << 0.0 << "2";
+    QTest::newRow("blank ramp row") << 1 << "200" << " " << "60" << "" << ramp << 0.0 << "2";
+    QTest::newRow("2x5 in 10 s saves") << 1 << "200" << "100" << "10" << "" << "" << 200.0 << "2";
+    QTest::newRow("2x5 in 9 s refused") << 1 << "200" << "100" << "9" << "" << interval << 0.0 << "2";
+    QTest::newRow("negative shut-down") << 1 << "200" << "100" << "60" << "-1" << visc << 0.0 << "2";
+    QTest::newRow("zero shut-down saves") << 1 << "200" << "100" << "60" << "0" << "" << 200.0 << "2";
+    QTest::newRow("temperature first") << 1 << "481" << "" << "9" << "-1" << temp << 0.0 << "2";
+    QTest::newRow("ramp before interval") << 1 << "200" << "" << "9" << "-1" << ramp << 0.0 << "2";
+    // The unit samples on whole seconds.
+    const QString rate = "Data sampling rate must be a whole number of seconds, 1 or more.  Can not save.";
+    QTest::newRow("2.7 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "2.7";
+    QTest::newRow("0.5 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "0.5";
+    QTest::newRow("0 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "0";
+    QTest::newRow("letters refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "abc";
+    QTest::newRow("1 s saves") << 1 << "200" << "100" << "60" << "" << "" << 200.0 << "1";
+    QTest::newRow("7 s typed saves") << 1 << "200" << "100" << "60" << "" << "" << 200.0 << "7";
+    QTest::newRow("rate before interval") << 1 << "200" << "100" << "9" << "" << rate << 0.0 << "2.7";
 }
 
 void TestSetupWindow::saveChangeChecks() {
@@ -288,13 +298,14 @@ void TestSetupWindow::saveChangeChecks() {
     QFETCH(QString, visc);
     QFETCH(QString, message);
     QFETCH(double, storedTempF);
+    QFETCH(QString, rate);
     Bench b(unitSystem);
     b.store(sequence("S", {step(1, 10, 100, 0)}, {50}));
     b.open();
 
     b.steps()->item(0, 2)->setText(temp);
     b.ramp()->item(0, 0)->setText(rampRow1);
-    b.get<QComboBox>("cmbSampleRate")->setCurrentText("2");
+    b.get<QComboBox>("cmbSampleRate")->setCurrentText(rate);
     b.get<QLineEdit>("txtNoSampleAve")->setText("5");
     b.get<QLineEdit>("txtSampleInterval")->setText(interval);
     b.get<QLineEdit>("txtShutDownVisc")->setText(visc);
@@ -307,12 +318,14 @@ void TestSetupWindow::saveChangeChecks() {
         QCOMPARE(s->steps.size(), 1);
         QCOMPARE(s->steps[0].tempF, storedTempF);
         QCOMPARE(s->sampleInterval, interval.toInt());
+        QCOMPARE(s->rampSampleRate, rate.toDouble());
     } else {
         QCOMPARE(b.prompt.texts(), QStringList{message});
         // Nothing of the edit reached the database.
         QCOMPARE(s->steps[0].tempF, 100.0);
         QCOMPARE(s->rampShearRates, QList<double>{50});
         QCOMPARE(s->sampleInterval, 60);
+        QCOMPARE(s->rampSampleRate, 2.0);
     }
 }
 
