@@ -57,13 +57,14 @@ frmShearRate::frmShearRate(tz::Settings& settings, tz::Prompt& prompt, QWidget* 
 void frmShearRate::onOk() {
     const std::array<double, 3> rates{tz::val(m_txtRate[0]->text()), tz::val(m_txtRate[1]->text()),
                                       tz::val(m_txtRate[2]->text())};
-    // Refused rates never reach the process-wide settings: a results grid
-    // recomputed meanwhile would divide by a zero or unordered rate.
+    // The K' unit is taken whatever the rates are: it cannot be wrong. Refused
+    // rates never reach the process-wide settings: a results grid recomputed
+    // meanwhile would divide by a zero or unordered rate.
+    m_settings.kPrimeUnit = m_option1->isChecked() ? 1 : 0;
     if (!tz::calculationRatesAccepted(rates)) {
         m_prompt.message(this, tz::SetupText::kBadShearRates);
         return;
     }
-    m_settings.kPrimeUnit = m_option1->isChecked() ? 1 : 0;
     m_settings.shearRates = rates;
     accept();
 }
