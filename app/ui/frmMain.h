@@ -46,13 +46,18 @@ public:
     int openedTestId() const { return m_openedTestId; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
 
+    // Sizes the window to fit `available` (a screen's area without its
+    // taskbar) with its frame, never below its minimum, and centres it there.
+    void placeOnScreen(const QRect& available);
+
 signals:
     // The operator confirmed the exit (or used Exit): the program ends.
     void programEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -63,7 +68,6 @@ private:
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
                               const QString& firstCaption, const char* second,
                               const QString& secondCaption, const QRect& geometry);
-    void centreOnScreen();
     void showSetup();
     void showShearRate();
     void showHelp();
@@ -90,6 +94,7 @@ private:
     QString m_openedTestName;
     int m_openedTestId = 0;
     bool m_exitWithoutAsking = false;
+    bool m_shownOnce = false;
 };
 
 }  // namespace tz

@@ -6,6 +6,7 @@
 #include "app/ui/frmMain.h"
 #include "support/ScriptedPrompt.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
@@ -13,8 +14,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 using namespace tz;
@@ -100,6 +103,115 @@ private slots:
         QTest::qWait(200);
         QTRY_COMPARE(grid->geometry(), gridBefore);
         QCOMPARE(exit->geometry(), exitBefore);
+    }
+
+    // The window opens inside the screen's free area, status bar included,
+    // centred there, and as large as its design where the area allows.
+    void fitsTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1280x800") << QRect(0, 0, 1280, 800);
+        QTest::newRow("1366x768") << QRect(0, 0, 1366, 768);
+        QTest::newRow("1280x720, 40 px taskbar") << QRect(0, 0, 1280, 680);
+        QTest::newRow("taskbar at the top") << QRect(0, 48, 1280, 752);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1040);
+    }
+    void fitsTheScreen() {
+        QFETCH(QRect, available);
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain w(ws, prompt);
+        w.load();
+        w.placeOnScreen(available);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // Once shown the window keeps itself on its real screen; the test
+        // display may be smaller than the screen played here, so place again.
+        QTest::qWait(50);
+        w.placeOnScreen(available);
+        QStatusBar* bar = w.statusBar();
+        const QRect barOnScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+        QVERIFY2(available.contains(barOnScreen),
+                 qPrintable(QStringLiteral("status bar at %1,%2 %3x%4")
+                                .arg(barOnScreen.x()).arg(barOnScreen.y())
+                                .arg(barOnScreen.width()).arg(barOnScreen.height())));
+        // Room left for the title bar and borders a window manager adds (the
+        // test display has none, so the frame cannot be measured here).
+        QVERIFY(w.frameGeometry().height() + 46 <= available.height());
+        QVERIFY(available.contains(w.findChild<QWidget*>("cmdExit")->geometry().translated(
+            w.centralWidget()->mapToGlobal(QPoint(0, 0)))));
+        // Centred across (within the borders assumed for the missing frame);
+        // the design width when the screen has room for it.
+        const int leftGap = w.geometry().left() - available.left();
+        const int rightGap = available.right() - w.geometry().right();
+        QVERIFY2(qAbs(leftGap - rightGap) <= 16, qPrintable(QString("%1 %2").arg(leftGap).arg(rightGap)));
+        QCOMPARE(w.centralWidget()->width(), 1180);
+        if (available.height() >= 1000) QCOMPARE(w.centralWidget()->height(), 760);
+    }
+
+    // At its minimum size nothing overlaps and no caption is cut; that size
+    // fits a 1280x720 screen with a taskbar and a title bar.
+    void minimumSizeKeepsEverythingReadable() {
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain w(ws, prompt);
+        w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(200, 150);
+        QTRY_COMPARE(w.size(), w.minimumSize());
+        QVERIFY(w.minimumWidth() > 600 && w.minimumHeight() > 400);
+        QVERIFY(w.minimumWidth() <= 1280 - 16 && w.minimumHeight() <= 680 - 46);
+        QTRY_COMPARE(w.centralWidget()->size(), w.centralWidget()->minimumSize());
+
+        QWidget* area = w.centralWidget();
+        QList<QWidget*> controls;
+        for (QWidget* c : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisible()) controls << c;
+        for (int i = 0; i < controls.size(); ++i) {
+            QVERIFY2(area->rect().contains(controls[i]->geometry()), qPrintable(controls[i]->objectName()));
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                         qPrintable(controls[i]->objectName() + " overlaps " + controls[j]->objectName()));
+        }
+        for (QAbstractButton* b : area->findChildren<QAbstractButton*>()) {
+            if (!b->isVisible()) continue;
+            QVERIFY2(b->width() >= b->minimumSizeHint().width() && b->height() >= b->minimumSizeHint().height(),
+                     qPrintable(b->objectName() + " is cut: " + b->text()));
+            QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), qPrintable(b->objectName()));
+        }
+        for (QLabel* l : area->findChildren<QLabel*>())
+            if (l->isVisible() && !l->wordWrap())
+                QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(l->text()));
+    }
+
+    // A double-click anywhere on the results table opens the shear-rate
+    // dialog: on the heading, and on the body even with no test open.
+    void resultsTableDoubleClickOpensShearRates() {
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain w(ws, prompt);
+        w.load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* grid = w.findChild<QTableWidget*>("MSFlexGrid1");
+        int opened = 0;
+        auto closeDialog = [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == "frmShearRate") {
+                ++opened;
+                modal->close();
+            }
+        };
+        const QList<QPair<QWidget*, QPoint>> places{
+            {grid->horizontalHeader()->viewport(), QPoint(20, 10)},
+            {grid->viewport(), QPoint(40, 20)},
+            {grid->viewport(), grid->viewport()->rect().bottomRight() - QPoint(10, 10)}};
+        for (const auto& [target, at] : places) {
+            QTimer::singleShot(100, this, closeDialog);
+            QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(opened, 3);
+        QVERIFY(grid->toolTip().contains("Double-click"));
     }
 
     void closeAnsweredNoKeepsRunning() {
