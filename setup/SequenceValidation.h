@@ -22,6 +22,9 @@ inline const QString kTooManyStepsTitle = QStringLiteral("Too Many Test Steps.")
 inline const QString kBuilderOutOfRange =
     QStringLiteral("Input number out of range.  Please check the input.");
 inline const QString kBuilderOutOfRangeTitle = QStringLiteral("Input number out of allowable range.");
+inline const QString kNoSequenceToSave = QStringLiteral(
+    "There is no sequence to save into.  Use New to create a sequence, then enter its steps "
+    "and Save Change.");
 inline const QString kDuplicateName = QStringLiteral("A sequence with this name already exists.");
 inline const QString kBadShearRates = QStringLiteral(
     "Invalid shear rate inputs. Shear Rate 1 should be less than Shear Rate 2 and Shear Rate 2 "

@@ -109,6 +109,28 @@ void TestSetupDialogs::insertStepPlaceAndCancel() {
     QVERIFY(dialog.Before());
 
     dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // It opens in the first box the operator fills, not the read-only step number.
+    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QLineEdit*>("txtTime"));
+    // Typing into the place list puts it back on "before"; the arrows choose.
+    place->setFocus();
+    QTest::keyClick(place, Qt::Key_Down);
+    QCOMPARE(place->currentText(), QStringLiteral("after"));
+    QVERIFY(!dialog.Before());
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_1}) {
+        QTest::keyClick(place, key);
+        QCOMPARE(place->currentText(), QStringLiteral("before"));
+        QVERIFY(dialog.Before());
+    }
+    QTest::keyClick(place, Qt::Key_Down);
+    QTest::keyClicks(place, "af");
+    QCOMPARE(place->currentText(), QStringLiteral("before"));
+    // Tab never stops in the step number.
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != dialog.findChild<QLineEdit*>("txtStepNo"));
+    }
+
     dialog.findChild<QPushButton*>("cmdCancel")->click();
     QVERIFY(dialog.CancelInp());
     QVERIFY(!dialog.isVisible());
