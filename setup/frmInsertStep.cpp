@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/TitleWidth.h"
 #include "setup/SequenceTemperature.h"
 #include "setup/SequenceValidation.h"
 
@@ -31,6 +32,7 @@ frmInsertStep::frmInsertStep(tz::Settings& settings, tz::Prompt& prompt, QWidget
     setObjectName(QStringLiteral("frmInsertStep"));
     setWindowTitle(QStringLiteral("Insert Step"));
     setModal(true);
+    tz::widenForTitle(this);
 
     m_txtStepNo = numberBox("txtStepNo", this);
     m_txtStepNo->setReadOnly(true);

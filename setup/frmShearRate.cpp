@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/TitleWidth.h"
 #include "setup/SequenceValidation.h"
 
 #include <QFormLayout>
@@ -18,6 +19,7 @@ frmShearRate::frmShearRate(tz::Settings& settings, tz::Prompt& prompt, QWidget* 
     setObjectName(QStringLiteral("frmShearRate"));
     setWindowTitle(QStringLiteral("K' Unit and Shear Rates Selection"));
     setModal(true);
+    tz::widenForTitle(this);
 
     auto* unitFrame = new QGroupBox(QStringLiteral("K' Unit Selection"), this);
     m_option1 = new QRadioButton(QStringLiteral("dyn-s^n/cm2"), unitFrame);

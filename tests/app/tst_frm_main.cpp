@@ -4,6 +4,8 @@
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmHelp.h"
 #include "app/ui/frmMain.h"
+#include "app/ui/Prompt.h"
+#include "app/ui/TitleWidth.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QAbstractButton>
@@ -212,6 +214,28 @@ private slots:
         }
         QCOMPARE(opened, 3);
         QVERIFY(grid->toolTip().contains("Double-click"));
+    }
+
+    // Every message, question and input box is wide enough for its title.
+    void dialogsShowTheirWholeTitle() {
+        DialogPrompt prompt;
+        const QString title = "Input New Test Sequence Name";
+        QList<int> widths;
+        auto measure = [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), title);
+            widths << box->width();
+            box->close();
+        };
+        QTimer::singleShot(200, this, measure);
+        prompt.message(nullptr, "OK.", title, Prompt::Icon::None);
+        QTimer::singleShot(200, this, measure);
+        prompt.ask(nullptr, "Sure?", title, Prompt::Buttons::YesNo, Prompt::Icon::Question);
+        QTimer::singleShot(200, this, measure);
+        prompt.input(nullptr, "Name:", title, QString());
+        QCOMPARE(widths.size(), 3);
+        for (int w : widths) QVERIFY2(w >= titleBarWidth(title), qPrintable(QString::number(w)));
     }
 
     void closeAnsweredNoKeepsRunning() {

@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "setup/frmInsertStep.h"
 #include "setup/frmShearRate.h"
+#include "app/ui/TitleWidth.h"
 #include "tests/support/ScriptedPrompt.h"
 
 #include <QApplication>
@@ -188,6 +189,7 @@ void TestSetupDialogs::shearRateTriples() {
     settings.shearRates = {10, 20, 30};
     ScriptedPrompt prompt;
     frmShearRate dialog(settings, prompt);
+    QVERIFY(dialog.minimumWidth() >= tz::titleBarWidth(dialog.windowTitle()));
     // It opens on the usual rates, not the ones in use.
     QCOMPARE(dialog.findChild<QLineEdit*>("txtRate1")->text(), QStringLiteral("40"));
     QCOMPARE(dialog.findChild<QLineEdit*>("txtRate3")->text(), QStringLiteral("170"));
