@@ -310,6 +310,9 @@ private slots:
         frmHelp help;
         QVERIFY(help.toPlainText().contains("Setting up the units"));
         QVERIFY(help.toPlainText().contains("Running a test"));
+        // The device of a Comm number reads as a sentence, with no stray markup.
+        QVERIFY(help.toPlainText().contains("Comm 1 is /dev/ttyS0"));
+        QVERIFY(!help.toPlainText().contains("minus;"));
     }
 
     void aboutBox() {
