@@ -340,7 +340,8 @@ void frmMain::showEvent(QShowEvent* event) {
     // known; a frame that still leaves the screen is brought inside.
     QTimer::singleShot(0, this, [this] {
         const QRect available = availableArea(this);
-        if (!isMaximized() && !available.contains(frameGeometry())) placeOnScreen(available);
+        if (!isMaximized() && !available.contains(frameGeometry()))
+            fitAndCentre(this, size(), available);
     });
 }
 
