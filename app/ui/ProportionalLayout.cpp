@@ -44,7 +44,10 @@ void ProportionalLayout::record(QWidget* area) {
                          static_cast<float>(g.top() / h), static_cast<float>(g.left() / w)});
         m_fixedSizes.append(keepsItsSize(child) ? g.size() : QSize());
     }
-    area->setMinimumSize(minimumClientSize());
+    // Never above the size the window was designed at: a control already too
+    // small there is the design's fault, and the window must still fit the
+    // screens it was designed for.
+    area->setMinimumSize(minimumClientSize().boundedTo(m_recordedSize));
 }
 
 void ProportionalLayout::apply(const QSize& clientSize) {

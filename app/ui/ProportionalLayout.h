@@ -21,7 +21,7 @@ public:
     };
 
     // Records the direct child widgets of area against its current size and
-    // sets area's minimum size to minimumClientSize().
+    // sets area's minimum size to minimumClientSize(), at most that size.
     void record(QWidget* area);
 
     // Re-applies the ratios for the new client size; does nothing when either

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -236,6 +237,31 @@ private slots:
         prompt.input(nullptr, "Name:", title, QString());
         QCOMPARE(widths.size(), 3);
         for (int w : widths) QVERIFY2(w >= titleBarWidth(title), qPrintable(QString::number(w)));
+    }
+
+    // The minimum a proportional layout works out, by hand: a drop-down keeps
+    // its 200 px and moves with its corner (10 % across), so its neighbour at
+    // 40 % stays clear only from 200 / 0.3 = 667 px on; the neighbour's own
+    // minimum of 40 px at 20 % of the height needs 200 px.
+    void proportionalLayoutMinimum() {
+        QWidget area;
+        area.resize(1000, 500);
+        auto* list = new QComboBox(&area);
+        list->setGeometry(100, 50, 200, 30);
+        auto* right = new QWidget(&area);
+        right->setGeometry(400, 40, 100, 100);
+        right->setMinimumSize(50, 40);
+        auto* below = new QWidget(&area);  // 150 px below the list's top: apart from 100 px high on
+        below->setGeometry(100, 200, 50, 50);
+        below->setMinimumSize(10, 10);
+        ProportionalLayout layout;
+        layout.record(&area);
+        QCOMPARE(layout.minimumClientSize(), QSize(668, 201));
+        QCOMPARE(area.minimumSize(), QSize(668, 201));
+        layout.apply(QSize(668, 201));
+        QVERIFY(!list->geometry().intersects(right->geometry()));
+        QVERIFY(!list->geometry().intersects(below->geometry()));
+        QCOMPARE(list->size(), QSize(200, 30));
     }
 
     void closeAnsweredNoKeepsRunning() {
