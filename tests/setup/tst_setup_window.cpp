@@ -433,6 +433,11 @@ void TestSetupWindow::tabWalksTheWindow() {
         }
         return seen;
     };
+    // Inside a grid the arrow keys move from cell to cell.
+    typeIntoCell(b.steps(), 1, 2, "152");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(b.steps()->currentRow(), 0);
+    QCOMPARE(b.cell(b.steps(), 1, 2), QStringLiteral("152"));
     // Start inside the steps grid with its editor open on a cell.
     typeIntoCell(b.steps(), 1, 2, "151");
     QCOMPARE(focused(), QStringLiteral("MSFlexGrid1"));
