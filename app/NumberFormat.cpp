@@ -68,9 +68,9 @@ QString formatNumber(double value, QStringView pattern) {
 
     while (static_cast<int>(frac.size()) > minFrac && frac.back() == '0') frac.pop_back();
 
-    const bool nonZero = intPart.find_first_not_of('0') != std::string::npos ||
-                         frac.find_first_not_of('0') != std::string::npos;
-    std::string out = (value < 0 && nonZero) ? "-" : "";
+    // The sign belongs to the value, not to the digits shown: a set point of
+    // -0.04 goes out as "-000.0", never as a positive zero.
+    std::string out = value < 0 ? "-" : "";
     out += intPart;
     if (dot >= 0) out += '.' + frac;
     return QString::fromStdString(out);

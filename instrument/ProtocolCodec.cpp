@@ -43,8 +43,14 @@ QByteArray cancel() { return command(ETX); }
 QByteArray requestStoredResults() { return command(SOH); }
 
 int effectiveSampleInterval(const SequenceData& s) {
-    // The sampling period is counted in whole seconds (ticks).
-    const double needed = std::trunc(s.rampSampleRate) * s.samplePointsAverage;
+    // The unit runs with the numbers the record carries, so the raise is done
+    // on exactly those: a sampling period of 2.7 goes out as "003", and three
+    // samples of it need 9 s, not 6.
+    auto written = [](double value, const char* pattern) {
+        return fmt(value, pattern).toDouble();  // 0 for a text no number reads
+    };
+    const double needed =
+        written(s.rampSampleRate, "000") * written(s.samplePointsAverage, "00");
     const double raised = std::max<double>(s.sampleInterval, needed);
     return static_cast<int>(std::clamp(raised, -1e9, 1e9));
 }

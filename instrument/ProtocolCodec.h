@@ -38,7 +38,9 @@ QByteArray requestStoredResults();
 
 // The recording period a sequence actually runs with: SAMPLE_INTERVAL, raised
 // to sampling period x samples per point when smaller (a point cannot be
-// recorded before its samples have been taken).
+// recorded before its samples have been taken). Both factors are taken as the
+// download record writes them (whole seconds, whole samples), so the record
+// never asks for less time than its own sampling needs.
 int effectiveSampleInterval(const SequenceData& sequence);
 
 // The whole sequence download record, ending "05" "x" SUB. The recording

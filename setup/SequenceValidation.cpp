@@ -3,6 +3,8 @@
 #include "app/NumberFormat.h"
 #include "setup/SequenceTemperature.h"
 
+#include <cmath>
+
 namespace tz {
 
 std::optional<QString> checkSequenceEntry(const SequenceEntry& e, int unitSystem) {
@@ -11,7 +13,10 @@ std::optional<QString> checkSequenceEntry(const SequenceEntry& e, int unitSystem
         if (row.size() > 2 && val(row[2]) > maxTemp) return SetupText::kBadTemperature;
     }
     if (e.ramp.isEmpty() || isBlankCell(e.ramp.first())) return SetupText::kNoRampRow;
-    if (val(e.sampleRate) * val(e.samplesToAverage) > val(e.sampleInterval))
+    const double rate = val(e.sampleRate);
+    if (!(std::isfinite(rate) && rate >= 1 && rate == std::floor(rate)))
+        return SetupText::kSampleRateNotWhole;
+    if (rate * val(e.samplesToAverage) > val(e.sampleInterval))
         return SetupText::kIntervalTooSmall;
     if (val(e.shutDownVisc) < 0) return SetupText::kNegativeShutDown;
     return std::nullopt;

@@ -11,6 +11,8 @@ namespace tz {
 namespace SetupText {
 inline const QString kBadTemperature = QStringLiteral("Invalid input for temperature.  Can not save.");
 inline const QString kNoRampRow = QStringLiteral("Need at least one input for ramp sequence define.");
+inline const QString kSampleRateNotWhole = QStringLiteral(
+    "Data sampling rate must be a whole number of seconds, 1 or more.  Can not save.");
 inline const QString kIntervalTooSmall = QStringLiteral(
     "Sampling interval between ramps is too small. At least need be (Number of Sample)*(Sample Rate)+1 ");
 inline const QString kNegativeShutDown =
@@ -20,13 +22,18 @@ inline const QString kTooManyStepsTitle = QStringLiteral("Too Many Test Steps.")
 inline const QString kBuilderOutOfRange =
     QStringLiteral("Input number out of range.  Please check the input.");
 inline const QString kBuilderOutOfRangeTitle = QStringLiteral("Input number out of allowable range.");
+inline const QString kNoSequenceToSave = QStringLiteral(
+    "There is no sequence to save into.  Use New to create a sequence, then enter its steps "
+    "and Save Change.");
 inline const QString kDuplicateName = QStringLiteral("A sequence with this name already exists.");
 inline const QString kBadShearRates = QStringLiteral(
     "Invalid shear rate inputs. Shear Rate 1 should be less than Shear Rate 2 and Shear Rate 2 "
     "should be less than Shear Rate 3.");
 }  // namespace SetupText
 
-// Save Change's four checks in order; the message of the first that fails.
+// Save Change's checks in order; the message of the first that fails. Besides
+// the four of old, the sampling rate must be whole seconds (the unit counts
+// ticks), checked before it is multiplied into the recording interval.
 std::optional<QString> checkSequenceEntry(const SequenceEntry& entry, int unitSystem);
 
 // The Auto Step Builder's ranges (temperature in the shown unit); the number of

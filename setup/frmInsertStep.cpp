@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/TitleWidth.h"
 #include "setup/SequenceTemperature.h"
 #include "setup/SequenceValidation.h"
 
@@ -11,6 +12,7 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,9 +32,11 @@ frmInsertStep::frmInsertStep(tz::Settings& settings, tz::Prompt& prompt, QWidget
     setObjectName(QStringLiteral("frmInsertStep"));
     setWindowTitle(QStringLiteral("Insert Step"));
     setModal(true);
+    tz::widenForTitle(this);
 
     m_txtStepNo = numberBox("txtStepNo", this);
     m_txtStepNo->setReadOnly(true);
+    m_txtStepNo->setFocusPolicy(Qt::ClickFocus);  // shown, never filled in
     m_txtStepNo->setText(QStringLiteral("1"));
     m_cmbBeforeAfter = new QComboBox(this);
     m_cmbBeforeAfter->setObjectName(QStringLiteral("cmbBeforeAfter"));
@@ -75,6 +79,9 @@ frmInsertStep::frmInsertStep(tz::Settings& settings, tz::Prompt& prompt, QWidget
     connect(m_cmdOK, &QPushButton::clicked, this, &frmInsertStep::onOk);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmInsertStep::reject);
     m_txtShearrate->installEventFilter(this);
+    m_cmbBeforeAfter->installEventFilter(this);
+    // The operator starts with the step's duration.
+    m_txtTime->setFocus();
 }
 
 void frmInsertStep::setStepNo(const QString& stepNo) { m_txtStepNo->setText(stepNo); }
@@ -106,6 +113,18 @@ void frmInsertStep::reject() {
 }
 
 bool frmInsertStep::eventFilter(QObject* watched, QEvent* event) {
+    // Typing into the place list does not search it: any letter or digit
+    // puts it back on "before". The arrow keys still choose.
+    if (watched == m_cmbBeforeAfter && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            m_cmbBeforeAfter->setCurrentIndex(0);
+            m_before = true;
+            return true;
+        }
+    }
     // Checked after the focus has settled: a message box raised inside the
     // focus change would fight it. Leaving for Cancel is not a reason to complain.
     if (watched == m_txtShearrate && event->type() == QEvent::FocusOut)

@@ -2,11 +2,11 @@
 
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/WindowPlacement.h"
 #include "setup/ui/HardwareTab.h"
 #include "setup/ui/SequenceTab.h"
 
 #include <QCloseEvent>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -38,8 +38,7 @@ frmSetup::frmSetup(tz::Settings& settings, clsConnection& connection, tz::Prompt
     connect(m_sequenceTab, &SequenceTab::returnRequested, this, &frmSetup::onReturn);
     connect(m_hardwareTab, &HardwareTab::returnRequested, this, &frmSetup::onReturn);
 
-    resize(980, 640);
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    tz::fitAndCentre(this, QSize(980, 640), tz::availableArea(this));
 }
 
 bool frmSetup::leaveConfirmed() {

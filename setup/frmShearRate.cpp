@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/TitleWidth.h"
 #include "setup/SequenceValidation.h"
 
 #include <QFormLayout>
@@ -18,6 +19,7 @@ frmShearRate::frmShearRate(tz::Settings& settings, tz::Prompt& prompt, QWidget* 
     setObjectName(QStringLiteral("frmShearRate"));
     setWindowTitle(QStringLiteral("K' Unit and Shear Rates Selection"));
     setModal(true);
+    tz::widenForTitle(this);
 
     auto* unitFrame = new QGroupBox(QStringLiteral("K' Unit Selection"), this);
     m_option1 = new QRadioButton(QStringLiteral("dyn-s^n/cm2"), unitFrame);
@@ -57,13 +59,14 @@ frmShearRate::frmShearRate(tz::Settings& settings, tz::Prompt& prompt, QWidget* 
 void frmShearRate::onOk() {
     const std::array<double, 3> rates{tz::val(m_txtRate[0]->text()), tz::val(m_txtRate[1]->text()),
                                       tz::val(m_txtRate[2]->text())};
-    // Refused rates never reach the process-wide settings: a results grid
-    // recomputed meanwhile would divide by a zero or unordered rate.
+    // The K' unit is taken whatever the rates are: it cannot be wrong. Refused
+    // rates never reach the process-wide settings: a results grid recomputed
+    // meanwhile would divide by a zero or unordered rate.
+    m_settings.kPrimeUnit = m_option1->isChecked() ? 1 : 0;
     if (!tz::calculationRatesAccepted(rates)) {
         m_prompt.message(this, tz::SetupText::kBadShearRates);
         return;
     }
-    m_settings.kPrimeUnit = m_option1->isChecked() ? 1 : 0;
     m_settings.shearRates = rates;
     accept();
 }

@@ -1,5 +1,7 @@
 #include "app/ui/Prompt.h"
 
+#include "app/ui/TitleWidth.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -26,6 +28,7 @@ QString titleOr(const QString& title) {
 
 void DialogPrompt::message(QWidget* parent, const QString& text, const QString& title, Icon icon) {
     QMessageBox box(toIcon(icon), titleOr(title), text, QMessageBox::Ok, parent);
+    widenForTitle(&box);
     box.exec();
 }
 
@@ -35,16 +38,20 @@ bool DialogPrompt::ask(QWidget* parent, const QString& text, const QString& titl
     const auto no = buttons == Buttons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
     QMessageBox box(toIcon(icon), titleOr(title), text, yes | no, parent);
     box.setDefaultButton(yes);
+    widenForTitle(&box);
     return box.exec() == yes;
 }
 
 std::optional<QString> DialogPrompt::input(QWidget* parent, const QString& prompt,
                                            const QString& title, const QString& initial) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent, titleOr(title), prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(titleOr(title));
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    dialog.sizeHint();  // the input box builds its layout when first measured
+    widenForTitle(&dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 }  // namespace tz

@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/WindowPlacement.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmHelp.h"
 #include "db/DbError.h"
@@ -37,11 +38,15 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace tz {
 
 namespace {
 constexpr QSize kDesignSize(1180, 760);
+// Where the chart sits at the design size. The drop-down above it keeps its
+// width as the window shrinks, so nothing stands right beside it.
+constexpr QRect kChartArea(8, 372, 872, 380);
 
 // Controls whose windows are not in this build yet stay visible but disabled,
 // so the operator sees the whole workstation and nothing pretends to work.
@@ -79,7 +84,7 @@ clsConnection& frmMain::Connection() { return m_ws.connection; }
 QPushButton* frmMain::addButton(QWidget* parent, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    b->setMinimumHeight(28);
+    b->setMinimumHeight(24);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     if (parent->layout()) parent->layout()->addWidget(b);
     return b;
@@ -91,7 +96,9 @@ QGroupBox* frmMain::addButtonFrame(const char* name, const QString& title, const
     auto* frame = new QGroupBox(title, m_area);
     frame->setObjectName(QLatin1String(name));
     frame->setGeometry(geometry);
-    new QVBoxLayout(frame);
+    auto* column = new QVBoxLayout(frame);
+    column->setContentsMargins(6, 4, 6, 6);
+    column->setSpacing(4);
     return frame;
 }
 
@@ -118,6 +125,7 @@ void frmMain::createControls() {
     m_area = new QWidget(this);
     m_area->setObjectName(QStringLiteral("clientArea"));
     setCentralWidget(m_area);
+    m_area->installEventFilter(this);
     m_area->resize(kDesignSize);
 
     m_results = new QTableWidget(1, kResultsColumns, m_area);
@@ -132,13 +140,14 @@ void frmMain::createControls() {
     m_results->horizontalHeader()->setMinimumSectionSize(56);
     m_results->setRowCount(0);
     m_results->setToolTip(QStringLiteral("Double-click to change the calculation shear rates"));
-    connect(m_results, &QTableWidget::cellDoubleClicked, this, &frmMain::showShearRate);
+    // The whole table is the target, empty rows included, not only its cells.
+    m_results->viewport()->installEventFilter(this);
     connect(m_results->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             &frmMain::showShearRate);
 
     m_additives = new QTableWidget(0, 4, m_area);
     m_additives->setObjectName(QStringLiteral("MSFlexGrid2"));
-    m_additives->setGeometry(8, 192, 340, 112);
+    m_additives->setGeometry(8, 192, 340, 172);
     m_additives->setHorizontalHeaderLabels({QStringLiteral("Additive"), QStringLiteral("Concentration"),
                                             QStringLiteral("Units"), QStringLiteral("Lot No.")});
     m_additives->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -148,19 +157,19 @@ void frmMain::createControls() {
 
     auto* chartLabel = new QLabel(QStringLiteral("Select Chart Type:"), m_area);
     chartLabel->setObjectName(QStringLiteral("lblChartType"));
-    chartLabel->setGeometry(356, 194, 164, 22);
+    chartLabel->setGeometry(356, 196, 160, 22);
     auto* chartType = new QComboBox(m_area);
     chartType->setObjectName(QStringLiteral("cmbChartType"));
-    chartType->setGeometry(356, 220, 164, 28);
+    chartType->setGeometry(520, 192, 164, 28);
 
     addOptionFrame("fraDim", QStringLiteral("DIM Scale:"), "opt2D", QStringLiteral("2D"), "opt3D",
-                   QStringLiteral("3D"), QRect(528, 190, 172, 54));
+                   QStringLiteral("3D"), QRect(356, 232, 258, 64));
     addOptionFrame("fraData", QStringLiteral("Data"), "optAllData", QStringLiteral("All"),
-                   "optNoRampData", QStringLiteral("No Ramp"), QRect(708, 190, 172, 54));
+                   "optNoRampData", QStringLiteral("No Ramp"), QRect(622, 232, 258, 64));
     addOptionFrame("fraXScale", QStringLiteral("X Scale:"), "optXlog", QStringLiteral("Log"),
-                   "optXNormal", QStringLiteral("Normal"), QRect(528, 250, 172, 54));
+                   "optXNormal", QStringLiteral("Normal"), QRect(356, 300, 258, 64));
     addOptionFrame("fraYScale", QStringLiteral("Y Scale:"), "optYLog", QStringLiteral("Log"),
-                   "optYNormal", QStringLiteral("Normal"), QRect(708, 250, 172, 54));
+                   "optYNormal", QStringLiteral("Normal"), QRect(622, 300, 258, 64));
     findChild<QRadioButton*>(QStringLiteral("optAllData"))->setChecked(true);
 
     auto* chart = new QChart;
@@ -175,12 +184,12 @@ void frmMain::createControls() {
     m_chart = new QChartView(chart, m_area);
     m_chart->setObjectName(QStringLiteral("Pesgo1"));
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setGeometry(8, 312, 872, 440);
+    m_chart->setGeometry(kChartArea);
 
     // The 3-D graph needs OpenGL; it is created only when 3-D is chosen.
     m_chart3d = new QWidget(m_area);
     m_chart3d->setObjectName(QStringLiteral("Pe3doa1"));
-    m_chart3d->setGeometry(8, 312, 872, 440);
+    m_chart3d->setGeometry(kChartArea);
     m_chart3d->hide();
 
     auto* testBox = addButtonFrame("fraTest", QStringLiteral("Saved Test"), QRect(892, 8, 280, 150));
@@ -292,10 +301,12 @@ void frmMain::load() {
         m_statusText->setText(QStringLiteral("No database: tests cannot be opened or saved."));
     }
 
+    // The proportions are taken at the design size; the window then opens as
+    // large as that where the screen allows, never below the size at which
+    // its controls still fit.
     m_area->resize(kDesignSize);
-    resize(kDesignSize + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     m_layout.record(m_area);
-    centreOnScreen();
+    placeOnScreen(availableArea(this));
 
     SettingsFile::readDisplay(SettingsFile::defaultPath(), m_ws.settings);
 
@@ -306,12 +317,9 @@ void frmMain::load() {
     findChild<QPushButton*>(QStringLiteral("cmdOverlap"))->setEnabled(false);
 }
 
-void frmMain::centreOnScreen() {
-    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (!s) return;
-    const QRect avail = s->availableGeometry();
-    move(avail.left() + (avail.width() - frameGeometry().width()) / 2,
-         avail.top() + (avail.height() - frameGeometry().height()) / 2);
+void frmMain::placeOnScreen(const QRect& available) {
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    fitAndCentre(this, kDesignSize + QSize(0, bars), available);
 }
 
 void frmMain::buildResultsHeading() {
@@ -322,9 +330,28 @@ void frmMain::buildResultsHeading() {
     m_results->horizontalHeader()->setMinimumHeight(lineHeight * 3 + 8);
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    if (!isMinimized()) m_layout.apply(m_area->size());
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The client area is sized by the window's own layout, after the window.
+    if (watched == m_area && event->type() == QEvent::Resize && !isMinimized())
+        m_layout.apply(m_area->size());
+    if (m_results && watched == m_results->viewport() &&
+        event->type() == QEvent::MouseButtonDblClick) {
+        showShearRate();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (std::exchange(m_shownOnce, true)) return;
+    // Once the window manager has framed the window its real title bar is
+    // known; a frame that still leaves the screen is brought inside.
+    QTimer::singleShot(0, this, [this] {
+        const QRect available = availableArea(this);
+        if (!isMaximized() && !available.contains(frameGeometry()))
+            fitAndCentre(this, size(), available);
+    });
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -52,13 +52,18 @@ public:
     OpenedTestSession& openedTest() { return *m_session; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
 
+    // Sizes the window to fit `available` (a screen's area without its
+    // taskbar) with its frame, never below its minimum, and centres it there.
+    void placeOnScreen(const QRect& available);
+
 signals:
     // The operator confirmed the exit (or used Exit): the program ends.
     void programEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -69,7 +74,6 @@ private:
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
                               const QString& firstCaption, const char* second,
                               const QString& secondCaption, const QRect& geometry);
-    void centreOnScreen();
     void showSetup();
     void showCalibration();
     void showRealTime();
@@ -108,6 +112,7 @@ private:
     ProportionalLayout m_layout;
     std::unique_ptr<OpenedTestSession> m_session;
     bool m_exitWithoutAsking = false;
+    bool m_shownOnce = false;
 };
 
 }  // namespace tz

@@ -2,7 +2,8 @@
 // In-place editing of the sequence grids: a plain line edit over the cell,
 // any text allowed, written back when it loses focus. Typing reports `edited`
 // (the editor's changed flag). In the ramp grid Enter writes the cell and opens
-// the editor on the next row, so a shear sweep is typed top to bottom.
+// the editor on the next row, so a shear sweep is typed top to bottom. Tab and
+// Shift+Tab write the cell and leave the grid for the next or previous control.
 #include <QStyledItemDelegate>
 
 class GridCellDelegate : public QStyledItemDelegate {

@@ -33,7 +33,9 @@ HardwareTab::HardwareTab(tz::Settings& settings, tz::Prompt& prompt, const QStri
         list->addItems(entries);
         list->setMinimumContentsLength(8);
         m_cmbUnit[i] = list;
-        ports->addWidget(new QLabel(QStringLiteral("Unit %1:").arg(i + 1), this), i + 1, 0);
+        auto* label = new QLabel(QStringLiteral("Unit &%1:").arg(i + 1), this);
+        label->setBuddy(list);  // Alt+1 ... Alt+8
+        ports->addWidget(label, i + 1, 0);
         ports->addWidget(list, i + 1, 1);
     }
     ports->setColumnStretch(2, 1);

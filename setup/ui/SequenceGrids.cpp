@@ -27,6 +27,8 @@ void setUpGrid(QTableWidget* grid) {
     grid->horizontalHeader()->setHighlightSections(false);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->setWordWrap(false);
+    // Tab moves between the window's controls, never from cell to cell.
+    grid->setTabKeyNavigation(false);
 }
 
 }  // namespace

@@ -36,6 +36,13 @@ QLineEdit* box(const char* name, QWidget* parent, const char* toolTip = nullptr)
     return edit;
 }
 
+// A caption whose marked letter (Alt + letter) puts the focus in its box.
+QLabel* labelFor(const QString& caption, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
 QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -59,7 +66,7 @@ void SequenceTab::buildLayout() {
     m_lstSeqName = new QListWidget(this);
     m_lstSeqName->setObjectName(QStringLiteral("lstSeqName"));
     auto* listColumn = new QVBoxLayout;
-    listColumn->addWidget(new QLabel(QStringLiteral("Saved test sequences:"), this));
+    listColumn->addWidget(labelFor(QStringLiteral("Sa&ved test sequences:"), m_lstSeqName, this));
     listColumn->addWidget(m_txtSeqName);
     listColumn->addWidget(m_lstSeqName, 1);
 
@@ -70,7 +77,7 @@ void SequenceTab::buildLayout() {
     m_stepsDelegate = new GridCellDelegate(false, m_grid1);
     m_grid1->setItemDelegate(m_stepsDelegate);
     auto* stepsColumn = new QVBoxLayout;
-    stepsColumn->addWidget(new QLabel(QStringLiteral("Sequence Steps:"), this));
+    stepsColumn->addWidget(labelFor(QStringLiteral("Se&quence Steps:"), m_grid1, this));
     stepsColumn->addWidget(m_grid1, 1);
 
     m_grid3 = new QTableWidget(this);
@@ -79,7 +86,7 @@ void SequenceTab::buildLayout() {
     m_rampDelegate = new GridCellDelegate(true, m_grid3);
     m_grid3->setItemDelegate(m_rampDelegate);
     auto* rampLabel =
-        new QLabel(QStringLiteral("Ramp Sequence Define (1/S):(Maximum 40 steps.)"), this);
+        labelFor(QStringLiteral("Ra&mp Sequence Define (1/S):(Maximum 40 steps.)"), m_grid3, this);
     rampLabel->setWordWrap(true);
     auto* rampColumn = new QVBoxLayout;
     rampColumn->addWidget(rampLabel);
@@ -96,27 +103,31 @@ void SequenceTab::buildLayout() {
     m_cmbSampleRate->addItems({QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("30"),
                                QStringLiteral("60")});
     m_cmbSampleRate->setCurrentIndex(0);
+    // Room for three digits (the record's field) and the arrow.
+    m_cmbSampleRate->setMinimumContentsLength(3);
+    m_cmbSampleRate->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_txtNoSampleAve = box("txtNoSampleAve", this, "Enter a number >=1 and <=20");
     m_txtSampleInterval = box("txtSampleInterval", this, "Enter a number >=20 and <=200");
-    for (QWidget* w : {static_cast<QWidget*>(m_txtTimeBefRead), static_cast<QWidget*>(m_cmbSampleRate),
-                       static_cast<QWidget*>(m_txtNoSampleAve),
-                       static_cast<QWidget*>(m_txtSampleInterval)})
-        w->setMaximumWidth(70);
+    for (QLineEdit* e : {m_txtTimeBefRead, m_txtNoSampleAve, m_txtSampleInterval})
+        e->setMaximumWidth(70);
 
     auto* timing = new QGridLayout;
-    timing->addWidget(new QLabel(QStringLiteral("Wait time before reading in each ramp step (sec):"), this), 0, 0);
+    timing->addWidget(labelFor(QStringLiteral("&Wait time before reading in each ramp step (sec):"),
+                               m_txtTimeBefRead, this), 0, 0);
     timing->addWidget(m_txtTimeBefRead, 0, 1);
     auto* rateRow = new QHBoxLayout;
-    rateRow->addWidget(new QLabel(QStringLiteral("Data sampling rate, every"), this));
+    rateRow->addWidget(labelFor(QStringLiteral("Data sam&pling rate, every"), m_cmbSampleRate, this));
     rateRow->addStretch();
     timing->addLayout(rateRow, 1, 0);
     auto* rateBox = new QHBoxLayout;
     rateBox->addWidget(m_cmbSampleRate);
     rateBox->addWidget(new QLabel(QStringLiteral("(sec)per sample"), this));
     timing->addLayout(rateBox, 1, 1);
-    timing->addWidget(new QLabel(QStringLiteral("Number of Samples to Average for one data:"), this), 2, 0);
+    timing->addWidget(labelFor(QStringLiteral("N&umber of Samples to Average for one data:"),
+                               m_txtNoSampleAve, this), 2, 0);
     timing->addWidget(m_txtNoSampleAve, 2, 1);
-    timing->addWidget(new QLabel(QStringLiteral("Data recording interval between ramps (sec):"), this), 3, 0);
+    timing->addWidget(labelFor(QStringLiteral("Data re&cording interval between ramps (sec):"),
+                               m_txtSampleInterval, this), 3, 0);
     timing->addWidget(m_txtSampleInterval, 3, 1);
 
     // Automatic shut-down.
@@ -126,13 +137,14 @@ void SequenceTab::buildLayout() {
     m_txtShutDownVisc = box("txtShutDownVisc", shutDown);
     m_txtShutDownATime->setMaximumWidth(60);
     m_txtShutDownVisc->setMaximumWidth(60);
-    auto* sdText = new QLabel(
-        QStringLiteral("Test will automatically shut down if average viscosity over"), shutDown);
+    auto* sdText = labelFor(
+        QStringLiteral("&Test will automatically shut down if average viscosity over"),
+        m_txtShutDownATime, shutDown);
     sdText->setWordWrap(true);
     auto* sdRow = new QHBoxLayout;
     sdRow->addWidget(m_txtShutDownATime);
     sdRow->addWidget(new QLabel(QStringLiteral("(Min)"), shutDown));
-    sdRow->addWidget(new QLabel(QStringLiteral("drops below"), shutDown));
+    sdRow->addWidget(labelFor(QStringLiteral("drops &below"), m_txtShutDownVisc, shutDown));
     sdRow->addWidget(m_txtShutDownVisc);
     sdRow->addWidget(new QLabel(QStringLiteral("(cP)"), shutDown));
     sdRow->addStretch();
@@ -203,6 +215,18 @@ void SequenceTab::buildLayout() {
     top->addLayout(grids, 1);
     top->addLayout(settingsRow);
     top->addLayout(buttons);
+
+    // Tab follows the reading order: list, grids, settings, buttons.
+    const QList<QWidget*> order{m_txtSeqName,      m_lstSeqName,      m_grid1,
+                                m_txtTotalSteps,   m_txtStepTime,     m_txtBuildTemp,
+                                m_txtBuildTempError, m_txtBuildShearRate, buildOk,
+                                buildCancel,       m_grid3,           m_txtTimeBefRead,
+                                m_cmbSampleRate,   m_txtNoSampleAve,  m_txtSampleInterval,
+                                m_txtShutDownATime, m_txtShutDownVisc, cmdNew,
+                                cmdCopyAs,         cmdSaveChange,     cmdDelete,
+                                cmdInsertStep,     cmdDeleteStep,     cmdAutoStep,
+                                cmdReturn};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     // Behaviour.
     connect(m_lstSeqName, &QListWidget::currentRowChanged, this, &SequenceTab::loadRow);
@@ -391,7 +415,12 @@ void SequenceTab::onCopyAs() {
 
 void SequenceTab::onSaveChange() {
     const QString name = selectedName();
-    if (name.isEmpty() || m_key == 0) return;  // nothing loaded to save into
+    if (name.isEmpty() || m_key == 0) {
+        // Steps may have been typed with no sequence to hold them.
+        m_prompt.message(this, tz::SetupText::kNoSequenceToSave, QStringLiteral("TZ360 Setup"),
+                         tz::Prompt::Icon::Information);
+        return;
+    }
     const tz::SequenceEntry typed = entry();
     if (const auto failure = tz::checkSequenceEntry(typed, m_settings.unitSystem)) {
         m_prompt.message(this, *failure);
@@ -406,7 +435,9 @@ void SequenceTab::onSaveChange() {
         reportDbError(e);
         return;
     }
-    m_changed = false;
+    // Show what was stored, not what was typed: letters read as 0, °C set
+    // points rounded down to whole °F.
+    reloadSelected();
 }
 
 void SequenceTab::onDelete() {

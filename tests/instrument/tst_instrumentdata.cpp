@@ -63,12 +63,13 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::addColumn<double>("shearRateFactor");
         QTest::addColumn<double>("stressFactor");
-        QTest::newRow("reference bob") << 1.5987 << 7.62 << true
-                                       << 42.61406299750999 / (3.3911222499999996 - 1.5987 * 1.5987) / 60
-                                       << 1.0;
-        QTest::newRow("smaller, shorter bob") << 1.2276 << 3.81 << true
-                                              << 42.61406299750999 / (3.3911222499999996 - 1.2276 * 1.2276) / 60
-                                              << (1.5987 / 1.2276) * (1.5987 / 1.2276) * 2.0;
+        // Worked by hand from the rotor radius 1.8415 cm, pi taken as 3.14159,
+        // the reference bob 1.5987 cm x 7.62 cm: 4 pi Rr^2 / (Rr^2 - Rb^2) / 60
+        // and (1.5987 / Rb)^2 x 7.62 / L.
+        QTest::newRow("B5, the reference bob") << 1.5987 << 7.62 << true << 0.8502944008320190 << 1.0;
+        QTest::newRow("B1") << 1.7245 << 7.62 << true << 1.702293702853237 << 0.8594241484730364;
+        QTest::newRow("B2, half length") << 1.2276 << 3.81 << true << 0.3769580486287442 << 3.391955812977949;
+        QTest::newRow("B4") << 0.8622 << 3.81 << true << 0.2682424071129704 << 6.876190635307358;
         QTest::newRow("radius of the rotor") << 1.8415 << 7.62 << false << 0.0 << 0.0;
         QTest::newRow("no radius") << 0.0 << 7.62 << false << 0.0 << 0.0;
         QTest::newRow("no length") << 1.5987 << 0.0 << false << 0.0 << 0.0;
@@ -82,8 +83,10 @@ private slots:
         const auto f = unitFactorsForBob(radius, length);
         QCOMPARE(f.has_value(), valid);
         if (!valid) return;
-        QCOMPARE(f->shearRateFactor, shearRateFactor);
-        QCOMPARE(f->stressFactor, stressFactor);
+        QVERIFY2(qAbs(f->shearRateFactor - shearRateFactor) < 1e-12 * shearRateFactor,
+                 qPrintable(QString::number(f->shearRateFactor, 'g', 17)));
+        QVERIFY2(qAbs(f->stressFactor - stressFactor) < 1e-12 * stressFactor,
+                 qPrintable(QString::number(f->stressFactor, 'g', 17)));
         UnitFactors before;  // no test information yet
         QCOMPARE(before.shearRateFactor, 0.0);
         QCOMPARE(before.stressFactor, 1.0);

@@ -113,26 +113,38 @@ private slots:
         QVERIFY(r.contains(" 99 000010 150 005 00100.0000 100 000010 150 005 00100.0000 w00"));
     }
 
-    void effectiveSampleInterval_data() {
-        QTest::addColumn<int>("interval");
+    // The record's sampling period, samples per point and recording period
+    // as the unit reads them: the recording period written is never shorter
+    // than the written sampling period times the written samples.
+    void recordedSampling_data() {
         QTest::addColumn<double>("samplingPeriod");
         QTest::addColumn<double>("samplesPerPoint");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("long enough") << 60 << 2.0 << 5.0 << 60;
-        QTest::newRow("equal") << 10 << 2.0 << 5.0 << 10;
-        QTest::newRow("raised") << 5 << 3.0 << 4.0 << 12;
-        QTest::newRow("whole seconds of sampling") << 1 << 2.7 << 3.0 << 6;
-        QTest::newRow("one second") << 1 << 1.0 << 1.0 << 1;
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QByteArray>("tail");  // sampling, samples, shut-down, recording
+        QTest::newRow("long enough") << 2.0 << 5.0 << 60 << QByteArray("002 05 20 000.0 060 05x");
+        QTest::newRow("equal") << 2.0 << 5.0 << 10 << QByteArray("002 05 20 000.0 010 05x");
+        QTest::newRow("raised") << 3.0 << 4.0 << 5 << QByteArray("003 04 20 000.0 012 05x");
+        QTest::newRow("one second") << 1.0 << 1.0 << 1 << QByteArray("001 01 20 000.0 001 05x");
+        // Periods that are not whole go out rounded; the raise follows them.
+        QTest::newRow("2.7 s x 3 in 8 s") << 2.7 << 3.0 << 8 << QByteArray("003 03 20 000.0 009 05x");
+        QTest::newRow("2.4 s x 3 in 5 s") << 2.4 << 3.0 << 5 << QByteArray("002 03 20 000.0 006 05x");
+        QTest::newRow("2.5 s x 4 in 1 s") << 2.5 << 4.0 << 1 << QByteArray("003 04 20 000.0 012 05x");
+        QTest::newRow("2 s x 2.6 samples") << 2.0 << 2.6 << 1 << QByteArray("002 03 20 000.0 006 05x");
+        QTest::newRow("2.7 s x 3 in 9 s") << 2.7 << 3.0 << 9 << QByteArray("003 03 20 000.0 009 05x");
     }
-    void effectiveSampleInterval() {
-        QFETCH(int, interval);
+    void recordedSampling() {
         QFETCH(double, samplingPeriod);
         QFETCH(double, samplesPerPoint);
-        QFETCH(int, expected);
+        QFETCH(int, interval);
+        QFETCH(QByteArray, tail);
         SequenceData s = sequence(1, {}, interval);
         s.rampSampleRate = samplingPeriod;
         s.samplePointsAverage = samplesPerPoint;
-        QCOMPARE(proto::effectiveSampleInterval(s), expected);
+        const QByteArray record = proto::sequenceRecord(s);
+        QVERIFY2(record.endsWith(tail + '\x1a'), record.constData());
+        const QList<QByteArray> f = tail.split(' ');
+        QVERIFY(f[4].toInt() >= f[0].toInt() * f[1].toInt());
+        QCOMPARE(proto::effectiveSampleInterval(s), f[4].toInt());
     }
 
     void sequenceReply_data() {

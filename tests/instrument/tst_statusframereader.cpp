@@ -160,6 +160,21 @@ private slots:
         QCOMPARE(reader.statusText(), QString("Running Test"));
     }
 
+    // The decimal-point rule comes before the temperature limit: a hot frame
+    // whose set point carries a point empties the buffer and sends no Stop.
+    void decimalPointBeatsOverTemperature() {
+        StatusFrameReader reader;
+        int stops = 0;
+        reader.setOverTemperatureHandler([&](const StatusFrame&) { ++stops; });
+        const auto r = reader.read(frame("1,460,455,450.5,1,1,500,1,0") + kExample);
+        QCOMPARE(stops, 0);
+        QVERIFY(r.bufferEmptied);
+        QVERIFY(!r.overTemperature);
+        QVERIFY(r.frames.isEmpty());
+        QVERIFY(reader.buffer().isEmpty());
+        QVERIFY(!reader.hasCurrent());
+    }
+
     void unreadableNumbersDoNotPoisonTheReadings() {
         StatusFrameReader reader;
         const auto r = reader.read(frame("1,abc,70,75,1e999,nan,x,1e999,0"));

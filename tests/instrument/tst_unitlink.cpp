@@ -14,6 +14,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace tz;
 
 class TestUnitLink : public QObject {
@@ -88,6 +94,50 @@ private slots:
         QVERIFY(link.startSequenceDownload(QByteArray("0201 garbage x\x1a")));
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
         QCOMPARE(done.first().at(0).toBool(), false);
+    }
+
+    // What goes down the line for a download, byte for byte: Cancel first,
+    // then the record, nothing else. Read from the far end of a bare
+    // pseudo-terminal, since the simulated unit takes a record without Cancel.
+    void downloadSendsCancelBeforeTheRecord() {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+        const QString slave = QString::fromLocal8Bit(ptsname(master));
+        termios raw{};
+        QVERIFY(tcgetattr(master, &raw) == 0);
+        cfmakeraw(&raw);
+        QVERIFY(tcsetattr(master, TCSANOW, &raw) == 0);
+
+        UnitLink link;
+        QVERIFY2(link.openDevice(slave), qPrintable(link.errorString()));
+        SequenceData s;
+        s.steps = {SequenceStep{1, 10, 150, 5, 100, 1}};
+        s.rampShearRates = {170};
+        const QByteArray record = proto::sequenceRecord(s);
+        QSignalSpy done(&link, &UnitLink::sequenceDownloadFinished);
+        QVERIFY(link.startSequenceDownload(record));
+
+        const QByteArray expected = QByteArray("\x03\x1a") + record;
+        QByteArray wire;
+        for (int w = 0; w < 200 && wire.size() < expected.size(); ++w) {
+            QTest::qWait(10);
+            pollfd p{master, POLLIN, 0};
+            char buf[512];
+            while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                if (n <= 0) break;
+                wire.append(buf, n);
+            }
+        }
+        QCOMPARE(wire.toHex(' '), expected.toHex(' '));
+
+        const QByteArray reply = record.chopped(1);  // the unit echoes up to the "x"
+        QCOMPARE(::write(master, reply.constData(), reply.size()), ssize_t(reply.size()));
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QCOMPARE(done.first().at(0).toBool(), true);
+        link.close();
+        ::close(master);
     }
 
     void retrievesStoredResults() {

@@ -2,6 +2,7 @@
 #include "app/Settings.h"
 #include "setup/frmInsertStep.h"
 #include "setup/frmShearRate.h"
+#include "app/ui/TitleWidth.h"
 #include "tests/support/ScriptedPrompt.h"
 
 #include <QApplication>
@@ -109,6 +110,28 @@ void TestSetupDialogs::insertStepPlaceAndCancel() {
     QVERIFY(dialog.Before());
 
     dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // It opens in the first box the operator fills, not the read-only step number.
+    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QLineEdit*>("txtTime"));
+    // Typing into the place list puts it back on "before"; the arrows choose.
+    place->setFocus();
+    QTest::keyClick(place, Qt::Key_Down);
+    QCOMPARE(place->currentText(), QStringLiteral("after"));
+    QVERIFY(!dialog.Before());
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_1}) {
+        QTest::keyClick(place, key);
+        QCOMPARE(place->currentText(), QStringLiteral("before"));
+        QVERIFY(dialog.Before());
+    }
+    QTest::keyClick(place, Qt::Key_Down);
+    QTest::keyClicks(place, "af");
+    QCOMPARE(place->currentText(), QStringLiteral("before"));
+    // Tab never stops in the step number.
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != dialog.findChild<QLineEdit*>("txtStepNo"));
+    }
+
     dialog.findChild<QPushButton*>("cmdCancel")->click();
     QVERIFY(dialog.CancelInp());
     QVERIFY(!dialog.isVisible());
@@ -166,6 +189,7 @@ void TestSetupDialogs::shearRateTriples() {
     settings.shearRates = {10, 20, 30};
     ScriptedPrompt prompt;
     frmShearRate dialog(settings, prompt);
+    QVERIFY(dialog.minimumWidth() >= tz::titleBarWidth(dialog.windowTitle()));
     // It opens on the usual rates, not the ones in use.
     QCOMPARE(dialog.findChild<QLineEdit*>("txtRate1")->text(), QStringLiteral("40"));
     QCOMPARE(dialog.findChild<QLineEdit*>("txtRate3")->text(), QStringLiteral("170"));
@@ -189,8 +213,9 @@ void TestSetupDialogs::shearRateTriples() {
                                             "than Shear Rate 2 and Shear Rate 2 should be less than "
                                             "Shear Rate 3.")});
         QVERIFY(dialog.isVisible());
-        // Refused rates never reach the grids that calculate with them.
-        QCOMPARE(settings.kPrimeUnit, 1);
+        // Refused rates never reach the grids that calculate with them; the
+        // K' unit chosen is taken all the same.
+        QCOMPARE(settings.kPrimeUnit, 0);
         QCOMPARE(settings.shearRates, (std::array<double, 3>{10, 20, 30}));
     }
 }

@@ -20,6 +20,8 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -166,6 +168,11 @@ private slots:
     void returnAndClose();
     void hardwareTab();
     void hardwareSaveFailureReported();
+    void saveShowsStoredValues();
+    void tabWalksTheWindow();
+    void captionAccelerators_data();
+    void captionAccelerators();
+    void sampleRateBoxIsWideEnough();
 };
 
 void TestSetupWindow::showsStoredSequence_data() {
@@ -219,9 +226,12 @@ void TestSetupWindow::emptyDatabaseShowsNothing() {
     QCOMPARE(b.get<QListWidget>("lstSeqName")->count(), 0);
     QCOMPARE(b.steps()->rowCount(), 0);
     for (int r = 0; r < 40; ++r) QVERIFY(b.cell(b.ramp(), r, 0).isEmpty());
-    // Nothing to save into: no message, no row.
+    // Nothing to save into: said plainly, with the way out; no row written.
     b.ramp()->item(0, 0)->setText("100");
     b.click("cmdSaveChange");
+    QCOMPARE(b.prompt.texts(),
+             QStringList{"There is no sequence to save into.  Use New to create a sequence, then "
+                         "enter its steps and Save Change."});
     QCOMPARE(b.count("SEQUENCE_INFO"), 0);
     QCOMPARE(b.count("SEQUENCE_RAMP_DEFINE"), 0);
     b.get<QLineEdit>("txtSeqName")->setText("A");  // searching an empty list is harmless
@@ -260,24 +270,34 @@ void TestSetupWindow::saveChangeChecks_data() {
     QTest::addColumn<QString>("visc");
     QTest::addColumn<QString>("message");  // empty: saved
     QTest::addColumn<double>("storedTempF");
+    QTest::addColumn<QString>("rate");
 
     const QString temp = "Invalid input for temperature.  Can not save.";
     const QString ramp = "Need at least one input for ramp sequence define.";
     const QString interval =
         "Sampling interval between ramps is too small. At least need be (Number of Sample)*(Sample Rate)+1 ";
     const QString visc = "Auto shut down viscosity should be greater than or equal to 0. ";
-    QTest::newRow("480 F saves") << 1 << "480" << "100" << "60" << "" << "" << 480.0;
-    QTest::newRow("480.1 F refused") << 1 << "480.1" << "100" << "60" << "" << temp << 0.0;
-    QTest::newRow("250 C saves") << 3 << "250" << "100" << "60" << "" << "" << 482.0;
-    QTest::newRow("250.1 C refused") << 3 << "250.1" << "100" << "60" << "" << temp << 0.0;
-    QTest::newRow("no ramp row") << 1 << "200" << "" << "60" << "" << ramp << 0.0;
-    QTest::newRow("blank ramp row") << 1 << "200" << " " << "60" << "" << ramp << 0.0;
-    QTest::newRow("2x5 in 10 s saves") << 1 << "200" << "100" << "10" << "" << "" << 200.0;
-    QTest::newRow("2x5 in 9 s refused") << 1 << "200" << "100" << "9" << "" << interval << 0.0;
-    QTest::newRow("negative shut-down") << 1 << "200" << "100" << "60" << "-1" << visc << 0.0;
-    QTest::newRow("zero shut-down saves") << 1 << "200" << "100" << "60" << "0" << "" << 200.0;
-    QTest::newRow("temperature first") << 1 << "481" << "" << "9" << "-1" << temp << 0.0;
-    QTest::newRow("ramp before interval") << 1 << "200" << "" << "9" << "-1" << ramp << 0.0;
+    QTest::newRow("480 F saves") << 1 << "480" << "100" << "60" << "" << "" << 480.0 << "2";
+    QTest::newRow("480.1 F refused") << 1 << "480.1" << "100" << "60" << "" << temp << 0.0 << "2";
+    QTest::newRow("250 C saves") << 3 << "250" << "100" << "60" << "" << "" << 482.0 << "2";
+    QTest::newRow("250.1 C refused") << 3 << "250.1" << "100" << "60" << "" << temp << 0.0 << "2";
+    QTest::newRow("no ramp row") << 1 << "200" << "" << "60" << "" << ramp << 0.0 << "2";
+    QTest::newRow("blank ramp row") << 1 << "200" << " " << "60" << "" << ramp << 0.0 << "2";
+    QTest::newRow("2x5 in 10 s saves") << 1 << "200" << "100" << "10" << "" << "" << 200.0 << "2";
+    QTest::newRow("2x5 in 9 s refused") << 1 << "200" << "100" << "9" << "" << interval << 0.0 << "2";
+    QTest::newRow("negative shut-down") << 1 << "200" << "100" << "60" << "-1" << visc << 0.0 << "2";
+    QTest::newRow("zero shut-down saves") << 1 << "200" << "100" << "60" << "0" << "" << 200.0 << "2";
+    QTest::newRow("temperature first") << 1 << "481" << "" << "9" << "-1" << temp << 0.0 << "2";
+    QTest::newRow("ramp before interval") << 1 << "200" << "" << "9" << "-1" << ramp << 0.0 << "2";
+    // The unit samples on whole seconds.
+    const QString rate = "Data sampling rate must be a whole number of seconds, 1 or more.  Can not save.";
+    QTest::newRow("2.7 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "2.7";
+    QTest::newRow("0.5 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "0.5";
+    QTest::newRow("0 s refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "0";
+    QTest::newRow("letters refused") << 1 << "200" << "100" << "60" << "" << rate << 0.0 << "abc";
+    QTest::newRow("1 s saves") << 1 << "200" << "100" << "60" << "" << "" << 200.0 << "1";
+    QTest::newRow("7 s typed saves") << 1 << "200" << "100" << "60" << "" << "" << 200.0 << "7";
+    QTest::newRow("rate before interval") << 1 << "200" << "100" << "9" << "" << rate << 0.0 << "2.7";
 }
 
 void TestSetupWindow::saveChangeChecks() {
@@ -288,13 +308,14 @@ void TestSetupWindow::saveChangeChecks() {
     QFETCH(QString, visc);
     QFETCH(QString, message);
     QFETCH(double, storedTempF);
+    QFETCH(QString, rate);
     Bench b(unitSystem);
     b.store(sequence("S", {step(1, 10, 100, 0)}, {50}));
     b.open();
 
     b.steps()->item(0, 2)->setText(temp);
     b.ramp()->item(0, 0)->setText(rampRow1);
-    b.get<QComboBox>("cmbSampleRate")->setCurrentText("2");
+    b.get<QComboBox>("cmbSampleRate")->setCurrentText(rate);
     b.get<QLineEdit>("txtNoSampleAve")->setText("5");
     b.get<QLineEdit>("txtSampleInterval")->setText(interval);
     b.get<QLineEdit>("txtShutDownVisc")->setText(visc);
@@ -307,12 +328,14 @@ void TestSetupWindow::saveChangeChecks() {
         QCOMPARE(s->steps.size(), 1);
         QCOMPARE(s->steps[0].tempF, storedTempF);
         QCOMPARE(s->sampleInterval, interval.toInt());
+        QCOMPARE(s->rampSampleRate, rate.toDouble());
     } else {
         QCOMPARE(b.prompt.texts(), QStringList{message});
         // Nothing of the edit reached the database.
         QCOMPARE(s->steps[0].tempF, 100.0);
         QCOMPARE(s->rampShearRates, QList<double>{50});
         QCOMPARE(s->sampleInterval, 60);
+        QCOMPARE(s->rampSampleRate, 2.0);
     }
 }
 
@@ -355,6 +378,129 @@ void TestSetupWindow::celsiusRoundTrip() {
     QCOMPARE(s->steps[0].tempF, 199.0);       // 93.3 °C = 199.94 °F, rounded down
     QCOMPARE(s->steps[0].startErrorF, 10.0);  // 5.6 °C = 10.08 °F
     QCOMPARE(s->steps[1].tempF, 77.0);
+    // The window now shows what was stored: 199 °F is 92.8 °C.
+    QCOMPARE(b.cell(b.steps(), 0, 2), QStringLiteral("92.8"));
+    QCOMPARE(b.cell(b.steps(), 0, 3), QStringLiteral("5.6"));
+}
+
+// After Save Change the boxes and cells show the stored values, as selecting
+// the sequence would, and nothing counts as changed.
+void TestSetupWindow::saveShowsStoredValues() {
+    Bench b;
+    b.store(sequence("S", {step(1, 10, 100, 0)}, {50}));
+    b.open();
+    b.get<QLineEdit>("txtShutDownVisc")->setText("abc");
+    b.get<QLineEdit>("txtShutDownATime")->setText("12.7");
+    b.steps()->item(0, 1)->setText("7x");
+    b.ramp()->item(0, 0)->setText("170 1/s");
+    b.click("cmdSaveChange");
+    QVERIFY2(b.prompt.shown.isEmpty(), qPrintable(b.prompt.lastText()));
+    QCOMPARE(b.get<QLineEdit>("txtShutDownVisc")->text(), QString());  // stored 0
+    QCOMPARE(b.get<QLineEdit>("txtShutDownATime")->text(), QStringLiteral("13"));
+    QCOMPARE(b.cell(b.steps(), 0, 1), QStringLiteral("7."));
+    QCOMPARE(b.cell(b.ramp(), 0, 0), QStringLiteral("170"));
+    // Leaving asks nothing: what is shown is what is stored.
+    b.click("cmdReturn");
+    QVERIFY(b.prompt.shown.isEmpty());
+}
+
+// Tab and Shift+Tab walk the controls in reading order and leave each grid
+// at once, also from an open cell editor; no control is skipped.
+void TestSetupWindow::tabWalksTheWindow() {
+    Bench b;
+    b.store(sequence("S", {step(1, 10, 100, 0), step(2, 10, 150, 0)}, {50, 100}));
+    b.open();
+    const QStringList expected{"txtSeqName",       "lstSeqName",       "MSFlexGrid1",
+                               "MSFlexGrid3",      "txtTimeBefRead",   "cmbSampleRate",
+                               "txtNoSampleAve",   "txtSampleInterval", "txtShutDownATime",
+                               "txtShutDownVisc",  "cmdNew",           "cmdCopyAs",
+                               "cmdSaveChange",    "cmdDelete",        "cmdInsertStep",
+                               "cmdDeleteStep",    "cmdAutoStep",      "cmdReturn"};
+    // The control that has the focus; a cell editor counts as its grid.
+    auto focused = [&]() -> QString {
+        for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+            if (qobject_cast<QTableWidget*>(w)) return w->objectName();
+        for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+            if (!w->objectName().isEmpty() && w->objectName() != "cellEditor") return w->objectName();
+        return {};
+    };
+    auto walk = [&](Qt::KeyboardModifiers mods) {
+        QStringList seen;
+        for (int i = 0; i < 2 * expected.size() + 4; ++i) {
+            const QString now = focused();
+            if (seen.isEmpty() || seen.last() != now) seen << now;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+        }
+        return seen;
+    };
+    // Inside a grid the arrow keys move from cell to cell.
+    typeIntoCell(b.steps(), 1, 2, "152");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(b.steps()->currentRow(), 0);
+    QCOMPARE(b.cell(b.steps(), 1, 2), QStringLiteral("152"));
+    // Start inside the steps grid with its editor open on a cell.
+    typeIntoCell(b.steps(), 1, 2, "151");
+    QCOMPARE(focused(), QStringLiteral("MSFlexGrid1"));
+    QStringList forward = walk(Qt::NoModifier);
+    // The steps grid is left at the first Tab, and the cell kept its text.
+    QCOMPARE(forward.value(1), QStringLiteral("MSFlexGrid3"));
+    QCOMPARE(b.cell(b.steps(), 1, 2), QStringLiteral("151"));
+    forward.removeAll("TabStrip1");
+    forward.removeAll("qt_tabwidget_tabbar");
+    const qsizetype start = forward.indexOf("txtSeqName");
+    QVERIFY2(start > 0, qPrintable(forward.join(' ')));
+    QCOMPARE(forward.mid(start, expected.size()), expected);
+
+    QStringList backward = walk(Qt::ShiftModifier);
+    backward.removeAll("TabStrip1");
+    backward.removeAll("qt_tabwidget_tabbar");
+    QStringList reversed(expected.rbegin(), expected.rend());
+    const qsizetype back = backward.indexOf("cmdReturn");
+    QVERIFY2(back >= 0, qPrintable(backward.join(' ')));
+    QCOMPARE(backward.mid(back, reversed.size()), reversed);
+}
+
+// The settings boxes answer to the marked letters of their captions.
+void TestSetupWindow::captionAccelerators_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("W") << int(Qt::Key_W) << "txtTimeBefRead";
+    QTest::newRow("P") << int(Qt::Key_P) << "cmbSampleRate";
+    QTest::newRow("U") << int(Qt::Key_U) << "txtNoSampleAve";
+    QTest::newRow("C") << int(Qt::Key_C) << "txtSampleInterval";
+    QTest::newRow("T") << int(Qt::Key_T) << "txtShutDownATime";
+    QTest::newRow("B") << int(Qt::Key_B) << "txtShutDownVisc";
+    QTest::newRow("V") << int(Qt::Key_V) << "lstSeqName";
+    QTest::newRow("Q") << int(Qt::Key_Q) << "MSFlexGrid1";
+    QTest::newRow("M") << int(Qt::Key_M) << "MSFlexGrid3";
+}
+void TestSetupWindow::captionAccelerators() {
+    QFETCH(int, key);
+    QFETCH(QString, box);
+    Bench b;
+    b.store(sequence("S", {step(1, 10, 100, 0)}, {50}));
+    b.open();
+    b.get<QLineEdit>("txtSeqName")->setFocus();
+    QTest::keyClick(b.window.get(), Qt::Key(key), Qt::AltModifier);
+    QWidget* target = b.window->findChild<QWidget*>(box);
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY2(focus == target || (focus && target->isAncestorOf(focus)),
+             qPrintable(focus ? focus->objectName() : QStringLiteral("nothing")));
+}
+
+// The sample-rate box shows its longest entry and its arrow.
+void TestSetupWindow::sampleRateBoxIsWideEnough() {
+    Bench b;
+    b.store(sequence("S", {step(1, 10, 100, 0)}, {50}));
+    b.open();
+    auto* box = b.get<QComboBox>("cmbSampleRate");
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = true;
+    const QRect text = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, box);
+    QVERIFY2(text.width() >= box->fontMetrics().horizontalAdvance(QStringLiteral("600")),
+             qPrintable(QString::number(text.width())));
 }
 
 void TestSetupWindow::rampEnterMovesDown() {

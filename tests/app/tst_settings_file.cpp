@@ -71,6 +71,20 @@ private slots:
         QTest::newRow("ports only") << QByteArray(" 1 \r\n").repeated(8) << 0;
         QTest::newRow("short after unit system") << QByteArray(" 0 \r\n").repeated(8) + " 3 \r\n 0 \r\n 50 \r\n" << 3;
         QTest::newRow("value not a number") << QByteArray(" 0 \r\n").repeated(8) + " 2 \r\n x \r\n" + kDefaultRates << 2;
+        // Only finite decimal numbers are numbers.
+        const QByteArray head = QByteArray(" 0 \r\n").repeated(8) + " 2 \r\n 0 \r\n";
+        QTest::newRow("nan rate") << head + " nan  100  170 \r\n" << 2;
+        QTest::newRow("inf rate") << head + " 40  100  inf \r\n" << 2;
+        QTest::newRow("-inf rate") << head + " 40  -inf  170 \r\n" << 2;
+        QTest::newRow("overflowing rate") << head + " 40  1e999  170 \r\n" << 2;
+        QTest::newRow("nan K' flag") << QByteArray(" 0 \r\n").repeated(8) + " 3 \r\n NaN \r\n" + kDefaultRates << 3;
+        // An empty value between two commas is a value, not nothing: the rates
+        // do not close up into 40, 100, 170.
+        QTest::newRow("empty value between commas") << head + "40,,100,170\r\n" << 2;
+        // A tab separates nothing: "40<tab>100" is one value and no number.
+        QTest::newRow("tabs between rates") << head + "40\t100\t170\r\n" << 2;
+        QTest::newRow("tab before unit system")
+            << QByteArray(" 0 \r\n").repeated(8) + "\t2 \r\n 0 \r\n" + kDefaultRates << 0;
     }
     void displayFallback() {
         QFETCH(QByteArray, content);
@@ -85,6 +99,26 @@ private slots:
         QCOMPARE(s.shearRates, (std::array<double, 3>{40, 100, 170}));
     }
 
+    void displayValueSeparators_data() {
+        QTest::addColumn<QByteArray>("ratesLine");
+        QTest::addColumn<double>("rate2");
+        QTest::newRow("print zones") << kDefaultRates << 100.0;
+        QTest::newRow("commas") << QByteArray("40,101,170\r\n") << 101.0;
+        QTest::newRow("blanks around commas") << QByteArray(" 40 , 102 ,170 \r\n") << 102.0;
+        QTest::newRow("one per line") << QByteArray("40\r\n103\r\n170\r\n") << 103.0;
+        QTest::newRow("exponent and sign") << QByteArray("+4e1 1.04E2 170.\r\n") << 104.0;
+    }
+    void displayValueSeparators() {
+        QFETCH(QByteArray, ratesLine);
+        QFETCH(double, rate2);
+        writeRaw(path(), QByteArray(" 0 \r\n").repeated(8) + " 2 \r\n 0 \r\n" + ratesLine);
+        Settings s;
+        QVERIFY(SettingsFile::readDisplay(path(), s));
+        QCOMPARE(s.unitSystem, 2);
+        QCOMPARE(s.kPrimeUnit, 0);
+        QCOMPARE(s.shearRates, (std::array<double, 3>{40, rate2, 170}));
+    }
+
     void hardwareReaders() {
         writeRaw(path(), " 0 \r\n 5 \r\n" + QByteArray(" 0 \r\n").repeated(6) + " 2 \r\n 1 \r\n" + kDefaultRates);
         const HardwareSettings hw = SettingsFile::readHardware(path());
@@ -92,6 +126,12 @@ private slots:
         QCOMPARE(hw.unitSystem, 2);
         QCOMPARE(SettingsFile::readPort(path(), 2), std::optional<int>(5));
         QCOMPARE(SettingsFile::readPort(path(), 1), std::optional<int>(0));
+
+        // An empty port between two commas keeps every later unit on its own line.
+        writeRaw(path(), " 5,,3 \r\n" + QByteArray(" 0 \r\n").repeated(5) + " 2 \r\n");
+        QCOMPARE(SettingsFile::readHardware(path()).ports, (std::array<int, 8>{5, 0, 3, 0, 0, 0, 0, 0}));
+        QCOMPARE(SettingsFile::readPort(path(), 3), std::optional<int>(3));
+        QCOMPARE(SettingsFile::readPort(path(), 2), std::nullopt);  // empty: no port number
     }
 
     void hardwareMissingOrShort() {
@@ -115,4 +155,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
-#include "test_settings_file.moc"
+#include "tst_settings_file.moc"

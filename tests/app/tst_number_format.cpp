@@ -23,7 +23,9 @@ private slots:
         QTest::newRow("duration 000000") << 30.0 << "000000" << "000030";
         QTest::newRow("carry into new digit") << 99.96 << "00.0" << "100.0";
         QTest::newRow("negative padded") << -5.0 << "000.0" << "-005.0";
-        QTest::newRow("negative rounding to zero") << -0.01 << "0.0" << "0.0";
+        QTest::newRow("negative rounding to zero") << -0.01 << "0.0" << "-0.0";
+        QTest::newRow("negative set point rounding to zero") << -0.04 << "000.0" << "-000.0";
+        QTest::newRow("negative zero has no sign") << -0.0 << "000.0" << "000.0";
         // Display patterns.
         QTest::newRow("viscosity ####.#") << 2.4461839 << "####.#" << "2.4";
         QTest::newRow("stress ####.#") << 12.5 << "####.#" << "12.5";
@@ -104,4 +106,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestNumberFormat)
-#include "test_number_format.moc"
+#include "tst_number_format.moc"

@@ -57,4 +57,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCli)
-#include "test_cli.moc"
+#include "tst_cli.moc"

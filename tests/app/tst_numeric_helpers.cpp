@@ -83,4 +83,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestNumericHelpers)
-#include "test_numeric_helpers.moc"
+#include "tst_numeric_helpers.moc"
