@@ -1,6 +1,7 @@
 #include "app/ui/frmMain.h"
 
 #include "analysis/ResultsHeading.h"
+#include "analysis/ui/ChartPanel.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
@@ -14,8 +15,6 @@
 #include "setup/frmShearRate.h"
 
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -27,11 +26,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTime>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 namespace tz {
@@ -42,14 +41,12 @@ constexpr QSize kDesignSize(1180, 760);
 // Controls whose windows are not in this build yet stay visible but disabled,
 // so the operator sees the whole workstation and nothing pretends to work.
 constexpr const char* kNotYetAvailable[] = {
-    "cmdOpen",      "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
+    "cmdOpen",      "cmdOverlap",    "cmdReport",  "cmdBriefPrint",
     "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
-    "cmdRealTime",  "cmdCalibrate",  "cmbChartType",  "fraDim",     "fraXScale",
-    "fraYScale",    "fraData",
+    "cmdRealTime",  "cmdCalibrate",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuOpen", "MenuReport", "MenuRealTime", "MenuPrintChart", "MenuDetailReport",
-    "MenuBriefReport",
+    "MenuOpen", "MenuReport", "MenuRealTime", "MenuDetailReport", "MenuBriefReport",
 };
 }  // namespace
 
@@ -61,6 +58,7 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     createControls();
     createMenus();
     createStatusBar();
+    createChartPanel();
     for (const char* name : kNotYetAvailable)
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
     for (const char* name : kMenusNotYetAvailable)
@@ -158,26 +156,6 @@ void frmMain::createControls() {
                    "optYNormal", QStringLiteral("Normal"), QRect(708, 250, 172, 54));
     findChild<QRadioButton*>(QStringLiteral("optAllData"))->setChecked(true);
 
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("No test opened"));
-    chart->legend()->hide();
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Time (Min)"));
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Viscosity (cP)"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    m_chart = new QChartView(chart, m_area);
-    m_chart->setObjectName(QStringLiteral("Pesgo1"));
-    m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setGeometry(8, 312, 872, 440);
-
-    // The 3-D graph needs OpenGL; it is created only when 3-D is chosen.
-    m_chart3d = new QWidget(m_area);
-    m_chart3d->setObjectName(QStringLiteral("Pe3doa1"));
-    m_chart3d->setGeometry(8, 312, 872, 440);
-    m_chart3d->hide();
-
     auto* testBox = addButtonFrame("fraTest", QStringLiteral("Saved Test"), QRect(892, 8, 280, 150));
     addButton(testBox, "cmdOpen", QStringLiteral("&Open Saved Test"));
     addButton(testBox, "cmdOverlap", QStringLiteral("Overlap Charts"));
@@ -222,6 +200,7 @@ void frmMain::createMenus() {
     item(file, "MenuReport", QStringLiteral("Re&port..."));
     item(file, "MenuRealTime", QStringLiteral("Real &Time Test"));
     item(file, "MenuPrintChart", QStringLiteral("Print Chart"));
+    item(file, "MenuSaveChart", QStringLiteral("Save C&hart..."));
     file->addSeparator();
     connect(item(file, "MenuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &frmMain::exitProgram);
@@ -237,6 +216,29 @@ void frmMain::createMenus() {
             &frmMain::showHelp);
     connect(item(help, "MenuAbout", QStringLiteral("&About")), &QAction::triggered, this,
             &frmMain::showAbout);
+}
+
+// The chart area and the controls that choose what it shows.
+void frmMain::createChartPanel() {
+    auto radio = [this](const char* name) { return findChild<QRadioButton*>(QLatin1String(name)); };
+    ChartControls c;
+    c.chartType = findChild<QComboBox*>(QStringLiteral("cmbChartType"));
+    c.opt2D = radio("opt2D");
+    c.opt3D = radio("opt3D");
+    c.optXlog = radio("optXlog");
+    c.optXNormal = radio("optXNormal");
+    c.optYLog = radio("optYLog");
+    c.optYNormal = radio("optYNormal");
+    c.optAllData = radio("optAllData");
+    c.optNoRampData = radio("optNoRampData");
+    c.xScaleFrame = findChild<QWidget*>(QStringLiteral("fraXScale"));
+    c.yScaleFrame = findChild<QWidget*>(QStringLiteral("fraYScale"));
+    c.overlap = findChild<QPushButton*>(QStringLiteral("cmdOverlap"));
+    c.print = findChild<QPushButton*>(QStringLiteral("cmdPrintChart"));
+    c.printActions = {findChild<QAction*>(QStringLiteral("MenuPrintChart"))};
+    c.saveActions = {findChild<QAction*>(QStringLiteral("MenuSaveChart"))};
+    m_charts = new ChartPanel(m_area, c, m_ws.settings, m_ws.connection, m_prompt);
+    m_charts->widget()->setGeometry(8, 312, 872, 440);
 }
 
 void frmMain::createStatusBar() {
@@ -290,9 +292,8 @@ void frmMain::load() {
 
     SettingsFile::readDisplay(SettingsFile::defaultPath(), m_ws.settings);
 
-    findChild<QRadioButton*>(QStringLiteral("opt2D"))->setChecked(true);
-    m_chart3d->hide();
-    m_chart->show();
+    m_charts->choose2D();
+    m_charts->clearTest();
     buildResultsHeading();
     findChild<QPushButton*>(QStringLiteral("cmdOverlap"))->setEnabled(false);
 }

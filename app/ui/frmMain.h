@@ -7,7 +7,6 @@
 #include <memory>
 
 class QButtonGroup;
-class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -21,6 +20,7 @@ class clsTEST_RESULT;
 
 namespace tz {
 
+class ChartPanel;
 class Prompt;
 struct Workstation;
 
@@ -45,6 +45,8 @@ public:
     QString openedTestName() const { return m_openedTestName; }
     int openedTestId() const { return m_openedTestId; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
+    // The chart area; the open and overlap steps hand it the tests to draw.
+    ChartPanel* chartPanel() const { return m_charts; }
 
 signals:
     // The operator confirmed the exit (or used Exit): the program ends.
@@ -58,6 +60,7 @@ private:
     void createControls();
     void createMenus();
     void createStatusBar();
+    void createChartPanel();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
     QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
@@ -79,8 +82,7 @@ private:
     QWidget* m_area = nullptr;
     QTableWidget* m_results = nullptr;
     QTableWidget* m_additives = nullptr;
-    QChartView* m_chart = nullptr;
-    QWidget* m_chart3d = nullptr;
+    ChartPanel* m_charts = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
