@@ -27,12 +27,12 @@ QString degrees(int unitSystem)
 
 // The default chart and the other charts guard a standing rotor with
 // slightly different offsets; both are the instrument's long-standing values.
-double defaultChartViscosity(const ChartRow& r)
+double defaultChartViscosity(const ResultPoint& r)
 {
     return r.shearRate < 0.00001 ? 0.0 : 100.0 * r.shearStress / (r.shearRate + 0.00001);
 }
 
-double viscosity(const ChartRow& r)
+double viscosity(const ResultPoint& r)
 {
     return r.shearRate < 0.00002 ? 0.0 : 100.0 * r.shearStress / (r.shearRate + 0.0000001);
 }
@@ -52,7 +52,7 @@ constexpr TypeTexts kTypes[] = {
     {"Viscosity vs. Time", "cP "},
 };
 
-QPointF point2D(int index, const ChartRow& r, int unitSystem)
+QPointF point2D(int index, const ResultPoint& r, int unitSystem)
 {
     switch (index) {
     case 1: return {r.shearRate, displayStress(r.shearStress, unitSystem)};
@@ -88,7 +88,7 @@ QStringList chartTypes3D()
             QStringLiteral("Visc Vs. Temp, Time")};
 }
 
-Chart2D defaultChart(const QString& testName, const std::vector<ChartRow>& rows, DataFilter filter,
+Chart2D defaultChart(const QString& testName, const std::vector<ResultPoint>& rows, DataFilter filter,
                      int unitSystem)
 {
     Chart2D c;
@@ -101,7 +101,7 @@ Chart2D defaultChart(const QString& testName, const std::vector<ChartRow>& rows,
                 {QStringLiteral("Viscosity"), 1, {}},
                 {QStringLiteral("Shear Rate"), 2, {}}};
     for (ChartSeries& s : c.series) s.points.reserve(static_cast<qsizetype>(rows.size()));
-    for (const ChartRow& r : rows) {
+    for (const ResultPoint& r : rows) {
         if (filter == DataFilter::NoRamp && r.typeId != 0) continue;
         const double minutes = r.time / 60.0;
         c.series[0].points.append({minutes, displayTemperature(r.sampleTemp, unitSystem)});
@@ -112,12 +112,12 @@ Chart2D defaultChart(const QString& testName, const std::vector<ChartRow>& rows,
     return c;
 }
 
-ChartSeries overlaySeries(int index, const QString& testName, const std::vector<ChartRow>& rows,
+ChartSeries overlaySeries(int index, const QString& testName, const std::vector<ResultPoint>& rows,
                           int unitSystem)
 {
     ChartSeries s{testName, 0, {}};
     s.points.reserve(static_cast<qsizetype>(rows.size()));
-    for (const ChartRow& r : rows) s.points.append(point2D(index, r, unitSystem));
+    for (const ResultPoint& r : rows) s.points.append(point2D(index, r, unitSystem));
     // A flow curve is read from low to high rate, whatever order the ramp ran
     // in; points at the same rate keep their recording order.
     if (index == kStressVsRate)
@@ -126,7 +126,7 @@ ChartSeries overlaySeries(int index, const QString& testName, const std::vector<
     return s;
 }
 
-Chart2D chart2D(int index, const QString& testName, const std::vector<ChartRow>& rows, int unitSystem)
+Chart2D chart2D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem)
 {
     if (index <= kDefaultChart || index >= 6) return defaultChart(testName, rows, DataFilter::All, unitSystem);
     Chart2D c;
@@ -178,7 +178,7 @@ void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog)
     }
 }
 
-Chart3D chart3D(int index, const QString& testName, const std::vector<ChartRow>& rows, int unitSystem)
+Chart3D chart3D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem)
 {
     Chart3D c;
     c.subtitle = testName;
@@ -202,7 +202,7 @@ Chart3D chart3D(int index, const QString& testName, const std::vector<ChartRow>&
         break;
     }
     c.points.reserve(rows.size());
-    for (const ChartRow& r : rows) {
+    for (const ResultPoint& r : rows) {
         const double minutes = r.time / 60.0;
         const double temp = displayTemperature(r.sampleTemp, unitSystem);
         switch (index) {

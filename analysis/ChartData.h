@@ -2,6 +2,8 @@
 // The series, titles and axis texts of every chart of an opened test, built
 // from its recorded points. No widget here: the chart views only draw what
 // this returns, so the numbers can be checked without a display.
+#include "analysis/RampAnalysis.h"
+
 #include <QList>
 #include <QPointF>
 #include <QString>
@@ -11,23 +13,6 @@
 #include <vector>
 
 namespace tz {
-
-// One recorded point (a TEST_RESULT row) in stored units.
-struct ChartRow {
-    double time = 0;          // s from the start of the test
-    double sampleTemp = 0;    // °F
-    double bathTemp = 0;      // °F
-    double shearRate = 0;     // 1/s
-    double shearStress = 0;   // dyn/cm2
-    int typeId = 0;           // 0 constant-shear hold, 1 shear-ramp point
-};
-
-// A stored test as the charts need it.
-struct ChartTest {
-    QString name;
-    int testId = 0;                // 0: not read from the database
-    std::vector<ChartRow> rows;
-};
 
 // Which points the default chart shows; "No Ramp" drops the shear-ramp points.
 enum class DataFilter { All, NoRamp };
@@ -74,14 +59,14 @@ struct Chart3D {
 // The default chart "Visc, Temp Vs Time": sample and bath temperature on axis 0,
 // viscosity on axis 1 and shear rate on axis 2, against time in minutes. The
 // title is the test name (empty name: no test opened, the chart's own title).
-Chart2D defaultChart(const QString& testName, const std::vector<ChartRow>& rows, DataFilter filter,
+Chart2D defaultChart(const QString& testName, const std::vector<ResultPoint>& rows, DataFilter filter,
                      int unitSystem);
 
 // Chart types 1 to 5 of the 2-D list, one series of every recorded point.
-Chart2D chart2D(int index, const QString& testName, const std::vector<ChartRow>& rows, int unitSystem);
+Chart2D chart2D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem);
 
 // The series another test adds to chart type 1 to 5, by the same rules.
-ChartSeries overlaySeries(int index, const QString& testName, const std::vector<ChartRow>& rows,
+ChartSeries overlaySeries(int index, const QString& testName, const std::vector<ResultPoint>& rows,
                           int unitSystem);
 
 struct ChartMessage {
@@ -107,7 +92,7 @@ void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog);
 
 // The three 3-D chart types: viscosity up, against shear rate and time,
 // shear rate and sample temperature, or time and sample temperature.
-Chart3D chart3D(int index, const QString& testName, const std::vector<ChartRow>& rows, int unitSystem);
+Chart3D chart3D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem);
 
 // Shear stress in the unit its axis names: lb/100ft2 in EI, dyn/cm2 otherwise.
 double displayStress(double dynPerCm2, int unitSystem);

@@ -1,6 +1,5 @@
 #include "analysis/ui/ChartPanel.h"
 
-#include "analysis/ChartRows.h"
 #include "analysis/ui/ChartOutput.h"
 #include "analysis/ui/ChartView2D.h"
 #include "analysis/ui/ChartView3D.h"
@@ -118,16 +117,16 @@ void ChartPanel::updateControls()
 void ChartPanel::redraw()
 {
     if (m_is3D) {
-        if (m_glAvailable) m_view3D->draw(chart3D(m_index, m_test.name, m_test.rows, m_settings.unitSystem));
+        if (m_glAvailable) m_view3D->draw(chart3D(m_index, m_test.name, m_test.points, m_settings.unitSystem));
         return;
     }
     Chart2D chart;
     if (m_index == kDefaultChart) {
-        chart = defaultChart(m_test.name, m_test.rows, m_filter, m_settings.unitSystem);
+        chart = defaultChart(m_test.name, m_test.points, m_filter, m_settings.unitSystem);
     } else {
-        chart = chart2D(m_index, m_test.name, m_test.rows, m_settings.unitSystem);
-        for (const ChartTest& o : m_overlays)
-            addOverlay(chart, m_test.name, overlaySeries(m_index, o.name, o.rows, m_settings.unitSystem));
+        chart = chart2D(m_index, m_test.name, m_test.points, m_settings.unitSystem);
+        for (const Charted& o : m_overlays)
+            addOverlay(chart, m_test.name, overlaySeries(m_index, o.name, o.points, m_settings.unitSystem));
     }
     dropPointsHiddenOnLog(chart, m_xLog, m_yLog);
     m_view2D->draw(chart, m_xLog, m_yLog);
@@ -138,12 +137,17 @@ void ChartPanel::redraw()
 void ChartPanel::reloadRows()
 {
     if (m_test.testId <= 0 || !m_connection.isOpen()) return;
-    m_test.rows = loadChartRows(m_connection, m_test.testId);
+    if (const auto test = loadTest(m_connection, m_test.testId)) m_test.points = test->points;
 }
 
-void ChartPanel::showTest(ChartTest test)
+ChartPanel::Charted ChartPanel::charted(const OpenedTest& test)
 {
-    m_test = std::move(test);
+    return {test.info.name, test.info.testId, test.points};
+}
+
+void ChartPanel::showTest(const OpenedTest& test)
+{
+    m_test = charted(test);
     m_overlays.clear();
     m_index = kDefaultChart;
     fillTypeList();
@@ -151,36 +155,35 @@ void ChartPanel::showTest(ChartTest test)
     updateControls();
 }
 
-void ChartPanel::showTests(ChartTest primary, const QList<ChartTest>& overlays, int index)
+void ChartPanel::showTests(const OpenedTest& primary, const QList<OpenedTest>& overlays, int index)
 {
-    showTest(std::move(primary));
+    showTest(primary);
     if (index == kDefaultChart) return;
     chooseChartType(index);
-    for (const ChartTest& o : overlays) overlay(o);
+    for (const OpenedTest& o : overlays) overlay(o);
 }
 
 void ChartPanel::clearTest()
 {
-    showTest(ChartTest{});
+    showTest(OpenedTest{});
 }
 
 bool ChartPanel::overlayTest(const QString& name)
 {
     try {
-        const int id = testIdByName(m_connection, name);
-        if (id == 0) {
+        const std::optional<OpenedTest> test = loadTestByName(m_connection, name);
+        if (!test) {
             m_prompt.message(m_stack, kNotFound, QString(), Prompt::Icon::None);
             return false;
         }
-        if (overlayRefusal(m_index, m_test.name, name)) return overlay(ChartTest{name, id, {}});
-        return overlay(ChartTest{name, id, loadChartRows(m_connection, id)});
+        return overlay(*test);
     } catch (const DbError& e) {
         m_prompt.message(m_stack, e.text(), QString(), Prompt::Icon::Critical);
         return false;
     }
 }
 
-bool ChartPanel::overlay(ChartTest test)
+bool ChartPanel::overlay(const OpenedTest& test)
 {
     if (m_test.name.isEmpty()) {
         m_prompt.message(m_stack, QStringLiteral("No opened test to overlap on.  Please open one test first."),
@@ -188,11 +191,11 @@ bool ChartPanel::overlay(ChartTest test)
         return false;
     }
     if (m_is3D) return false;
-    if (const auto refusal = overlayRefusal(m_index, m_test.name, test.name)) {
+    if (const auto refusal = overlayRefusal(m_index, m_test.name, test.info.name)) {
         m_prompt.message(m_stack, refusal->text, refusal->title, Prompt::Icon::None);
         return false;
     }
-    m_overlays.append(std::move(test));
+    m_overlays.append(charted(test));
     redraw();
     return true;
 }

@@ -4,6 +4,7 @@
 // overlays of other tests, printing and saving the visible chart. The main
 // window keeps its controls where they are and hands them over here.
 #include "analysis/ChartData.h"
+#include "analysis/OpenedTest.h"
 
 #include <QList>
 #include <QObject>
@@ -64,9 +65,9 @@ public:
 
     // A test has been opened: the first chart type of the list is selected
     // and its chart drawn.
-    void showTest(ChartTest test);
+    void showTest(const OpenedTest& test);
     // The same, then chart type `index` (1 to 5) with `overlays` on it.
-    void showTests(ChartTest primary, const QList<ChartTest>& overlays, int index);
+    void showTests(const OpenedTest& primary, const QList<OpenedTest>& overlays, int index);
     // No test open: the empty default chart.
     void clearTest();
 
@@ -75,7 +76,7 @@ public:
     // reads the test and adds its series. Returns whether a series was added.
     bool overlayTest(const QString& name);
     // The same for a test already read.
-    bool overlay(ChartTest test);
+    bool overlay(const OpenedTest& test);
 
     void choose2D();
     void choose3D();
@@ -114,8 +115,15 @@ private:
     ChartView3D* m_view3D = nullptr;
     bool m_glAvailable = false;
 
-    ChartTest m_test;
-    QList<ChartTest> m_overlays;
+    // The opened test and the overlays, as far as the charts need them.
+    struct Charted {
+        QString name;
+        int testId = 0;
+        std::vector<ResultPoint> points;
+    };
+    static Charted charted(const OpenedTest& test);
+    Charted m_test;
+    QList<Charted> m_overlays;
     bool m_is3D = false;
     int m_index = 0;
     bool m_xLog = false;

@@ -1,12 +1,10 @@
 // Chart series built from a small hand-made test: the values of every chart
 // type, the EI stress and °C conversions, the data filter, log axes leaving
 // out what they cannot show, overlays and their refusals, and the points read
-// back from a real database.
+// on the charts.
 #include "ChartFixture.h"
 #include "analysis/ChartData.h"
-#include "analysis/ChartRows.h"
 #include "app/Settings.h"
-#include "db/TempDatabase.h"
 
 #include <QTest>
 
@@ -116,8 +114,9 @@ private slots:
     // a flow curve with equal rates keeps those points in recording order.
     void flowCurveSortKeepsTiesInOrder()
     {
-        std::vector<ChartRow> rows{{0, 70, 70, 300, 30, 1}, {1, 70, 70, 100, 11, 1},
-                                   {2, 70, 70, 100, 12, 1}, {3, 70, 70, 50, 5, 1}};
+        using chartfixture::point;
+        std::vector<ResultPoint> rows{point(0, 70, 70, 300, 30, 1), point(1, 70, 70, 100, 11, 1),
+                                      point(2, 70, 70, 100, 12, 1), point(3, 70, 70, 50, 5, 1)};
         comparePoints(chart2D(1, "T", rows, UnitCGS).series.first().points,
                       {{50, 5}, {100, 11}, {100, 12}, {300, 30}});
     }
@@ -143,8 +142,8 @@ private slots:
         QFETCH(int, index);
         QFETCH(bool, xLog);
         QFETCH(bool, yLog);
-        std::vector<ChartRow> rows = chartfixture::rows();
-        rows.push_back({240, 14, 30, 100, 200, 0});   // -10 °C
+        std::vector<ResultPoint> rows = chartfixture::rows();
+        rows.push_back(chartfixture::point(240, 14, 30, 100, 200, 0));   // -10 °C
         Chart2D c = index == 0 ? defaultChart("T", rows, DataFilter::All, UnitSI)
                                : chart2D(index, "T", rows, UnitSI);
         dropPointsHiddenOnLog(c, xLog, yLog);
@@ -173,8 +172,8 @@ private slots:
         // Two overlays in turn: three series, named opened, first, second,
         // each converted and sorted by the chart's own rules.
         Chart2D c = chart2D(1, "Gel 30", chartfixture::rows(), UnitEI);
-        addOverlay(c, "Gel 30", overlaySeries(1, "Gel 40", {{0, 70, 70, 200, 9.576, 1}, {5, 70, 70, 20, 4.788, 1}}, UnitEI));
-        addOverlay(c, "Gel 30", overlaySeries(1, "Gel 50", {{0, 70, 70, 10, 47.88, 1}}, UnitEI));
+        addOverlay(c, "Gel 30", overlaySeries(1, "Gel 40", {chartfixture::point(0, 70, 70, 200, 9.576, 1), chartfixture::point(5, 70, 70, 20, 4.788, 1)}, UnitEI));
+        addOverlay(c, "Gel 30", overlaySeries(1, "Gel 50", {chartfixture::point(0, 70, 70, 10, 47.88, 1)}, UnitEI));
         QCOMPARE(c.series.size(), 3);
         QCOMPARE(c.series[0].label, QString("Gel 30"));
         QCOMPARE(c.series[1].label, QString("Gel 40"));
@@ -221,32 +220,6 @@ private slots:
                                               "Shr. Stress Vs. Time", "Visc Vs. Time"}));
         QCOMPARE(chartTypes3D(), QStringList({"Visc Vs. Rate, Time", "Visc Vs. Rate, Temp",
                                               "Visc Vs. Temp, Time"}));
-    }
-
-    // Points come back in time order whatever order they were written in.
-    void pointsReadFromDatabase()
-    {
-        TempDatabase db;
-        std::vector<ChartRow> written = chartfixture::rows();
-        std::swap(written[2], written[3]);
-        const int id = chartfixture::store(db.connection, "Gel 30", written);
-        chartfixture::store(db.connection, "Gel 40", {{5, 1, 1, 1, 1, 0}});
-        QCOMPARE(testIdByName(db.connection, "Gel 30"), id);
-        QCOMPARE(testIdByName(db.connection, "gel 30"), 0);
-        QCOMPARE(testIdByName(db.connection, "Gel"), 0);
-
-        const std::vector<ChartRow> read = loadChartRows(db.connection, id);
-        const std::vector<ChartRow> expected = chartfixture::rows();
-        QCOMPARE(read.size(), expected.size());
-        for (size_t i = 0; i < read.size(); ++i) {
-            QCOMPARE(read[i].time, expected[i].time);
-            QCOMPARE(read[i].sampleTemp, expected[i].sampleTemp);
-            QCOMPARE(read[i].bathTemp, expected[i].bathTemp);
-            QCOMPARE(read[i].shearRate, expected[i].shearRate);
-            QCOMPARE(read[i].shearStress, expected[i].shearStress);
-            QCOMPARE(read[i].typeId, expected[i].typeId);
-        }
-        QVERIFY(loadChartRows(db.connection, id + 100).empty());
     }
 };
 
