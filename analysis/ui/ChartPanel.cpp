@@ -287,17 +287,18 @@ void ChartPanel::setFilter(DataFilter filter)
 
 void ChartPanel::paintVisible(QPainter& painter, const QRectF& target) const
 {
+    // The chart keeps its on-screen proportions, centred on the page or image.
+    const QWidget* visible = m_stack->currentWidget();
+    QSizeF fitted = QSizeF(visible->size().expandedTo(QSize(1, 1))).scaled(target.size(), Qt::KeepAspectRatio);
+    const QRectF place(target.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
     if (m_is3D) {
-        // Rendered at the target's size (capped, a printer page is huge in
+        // Rendered at the placed size (capped: a printer page is huge in
         // pixels) and scaled onto it.
-        QSize pixels = target.size().toSize();
-        pixels.scale(pixels.boundedTo(QSize(2400, 1700)), Qt::KeepAspectRatio);
-        const QImage image = m_view3D->render(pixels);
-        QSizeF drawn = QSizeF(image.size()).scaled(target.size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRectF(target.topLeft(), drawn), image);
+        const QSize pixels = place.size().toSize().boundedTo(QSize(2400, 1700));
+        painter.drawImage(place, m_view3D->render(pixels.expandedTo(QSize(1, 1))));
         return;
     }
-    m_view2D->render(&painter, target, m_view2D->viewport()->rect(), Qt::KeepAspectRatio);
+    m_view2D->render(&painter, place, m_view2D->viewport()->rect(), Qt::IgnoreAspectRatio);
 }
 
 bool ChartPanel::printVisibleChart(QPrinter& printer)
@@ -319,8 +320,9 @@ void ChartPanel::printVisibleChart()
 
 QString ChartPanel::saveVisibleChart(const QString& path)
 {
-    const QWidget* visible = m_stack->currentWidget();
-    const QSize pixels = visible->size().expandedTo(kMinimumPicture);
+    // The size on screen, enlarged to a legible picture with the same proportions.
+    const QSize onScreen = m_stack->currentWidget()->size().expandedTo(QSize(100, 60));
+    const QSize pixels = onScreen.scaled(onScreen.expandedTo(kMinimumPicture), Qt::KeepAspectRatioByExpanding);
     const QString written =
         writeChartFile(path, pixels, [this](QPainter& p, const QRectF& r) { paintVisible(p, r); });
     if (written.isEmpty())

@@ -56,8 +56,23 @@ QAbstractAxis* makeAxis(const QString& title, bool log, Range r)
         r.lo -= pad;
         r.hi += pad;
     }
-    a->setRange(r.lo, r.hi);
-    a->applyNiceNumbers();
+    // Ticks at a round step (1, 2, 2.5 or 5 times a power of ten), the range
+    // widened only to the next tick, so the curves fill the plot.
+    const double raw = (r.hi - r.lo) / 6.0;
+    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = decade * 10.0;
+    for (double m : {1.0, 2.0, 2.5, 5.0})
+        if (decade * m >= raw) {
+            step = decade * m;
+            break;
+        }
+    const double lo = std::floor(r.lo / step + 1e-9) * step;
+    const double hi = std::ceil(r.hi / step - 1e-9) * step;
+    a->setRange(lo, hi);
+    a->setTickType(QValueAxis::TicksDynamic);
+    a->setTickAnchor(lo);
+    a->setTickInterval(step);
+    a->setMinorTickCount(0);
     a->setLabelFormat(QStringLiteral("%g"));
     a->setTitleText(title);
     return a;
@@ -65,7 +80,7 @@ QAbstractAxis* makeAxis(const QString& title, bool log, Range r)
 
 QString titleHtml(const Chart2D& c)
 {
-    QString html = QStringLiteral("<b>%1</b>").arg(c.title.toHtmlEscaped());
+    QString html = QStringLiteral("<p align=\"center\" style=\"margin:0\"><b>%1</b>").arg(c.title.toHtmlEscaped());
     if (!c.subtitle.isEmpty()) html += QStringLiteral("<br>%1").arg(c.subtitle.toHtmlEscaped());
     if (c.hiddenOnLog > 0)
         html += QStringLiteral("<br><i>%1 point(s) at or below zero are not shown on the log scale.</i>")

@@ -21,7 +21,7 @@ constexpr size_t kMaxSpheres = 5000;
 
 QString titleHtml(const Chart3D& c)
 {
-    QString html = QStringLiteral("<b>%1</b>").arg(c.title.toHtmlEscaped());
+    QString html = QStringLiteral("<p align=\"center\" style=\"margin:0\"><b>%1</b>").arg(c.title.toHtmlEscaped());
     if (!c.subtitle.isEmpty()) html += QStringLiteral("<br>%1").arg(c.subtitle.toHtmlEscaped());
     return html;
 }
@@ -66,7 +66,14 @@ void ChartView3D::createGraph()
     m_graph = new Q3DScatter;
     m_graph->activeTheme()->setType(Q3DTheme::ThemeQt);
     m_graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
+    m_graph->activeTheme()->setLabelBorderEnabled(false);
+    m_graph->activeTheme()->setLabelBackgroundEnabled(false);
+    QFont font = m_graph->activeTheme()->font();
+    font.setPointSizeF(40);
+    m_graph->activeTheme()->setFont(font);
     m_graph->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRight);
+    // Room for the axis titles at the edges of the view.
+    m_graph->scene()->activeCamera()->setZoomLevel(80);
     for (QValue3DAxis* axis : {m_graph->axisX(), m_graph->axisY(), m_graph->axisZ()}) {
         axis->setTitleVisible(true);
         axis->setLabelFormat(QStringLiteral("%.4g"));
@@ -114,7 +121,8 @@ QImage ChartView3D::render(QSize size) const
     out.fill(Qt::white);
     QPainter painter(&out);
     const int titleHeight = m_title->sizeHint().height() + 8;
-    m_title->render(&painter, QPoint((size.width() - m_title->width()) / 2, 4));
+    m_title->render(&painter, QPoint((size.width() - m_title->width()) / 2, 4), QRegion(),
+                    QWidget::DrawChildren);
     if (m_graph) {
         const QSize graphSize(size.width(), std::max(1, size.height() - titleHeight));
         const QImage graph = m_graph->renderToImage(0, graphSize);

@@ -27,3 +27,39 @@ inline std::vector<tz::ResultPoint> rows()
 }
 
 }  // namespace chartfixture
+
+#include <cmath>
+
+namespace chartfixture {
+
+// Two hours of a borate gel heated to 250 °F: a point every 20 s at
+// 100 1/s, and every 30 minutes a five-step shear ramp (ramp points are
+// type 1). The gel thins as it heats and ages.
+inline std::vector<tz::ResultPoint> gelRun()
+{
+    std::vector<tz::ResultPoint> rows;
+    auto gel = [](double minutes, double rate) {
+        const double n = 0.42 + 0.002 * minutes;
+        const double k = 6.0 + 42.0 * std::exp(-minutes / 45.0);
+        return k * std::pow(rate, n);
+    };
+    auto sample = [](double minutes) { return 75.0 + 175.0 * (1.0 - std::exp(-minutes / 9.0)); };
+    auto bath = [](double minutes) { return 80.0 + 180.0 * (1.0 - std::exp(-minutes / 6.0)); };
+    int ramp = 1;
+    for (double t = 0; t <= 7200; t += 20) {
+        const double m = t / 60.0;
+        rows.push_back({ramp, 0, t, sample(m), 450, 100, gel(m, 100), 0, bath(m)});
+        if (t > 0 && std::fmod(t, 1800) == 0) {
+            int step = 1;
+            for (double rate : {170.0, 136.0, 102.0, 68.0, 34.0}) {
+                const double tr = t + 3.0 * step;
+                rows.push_back({ramp, step, tr, sample(tr / 60), 450, rate, gel(tr / 60, rate), 1, bath(tr / 60)});
+                ++step;
+            }
+            ++ramp;
+        }
+    }
+    return rows;
+}
+
+}  // namespace chartfixture
