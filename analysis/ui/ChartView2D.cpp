@@ -129,6 +129,7 @@ void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
             y->setTitleBrush(colour);
             y->setLinePenColor(colour);
             y->setGridLineVisible(false);
+            y->setMinorGridLineVisible(false);
         }
         ys << y;
     }
