@@ -25,13 +25,8 @@ QString degrees(int unitSystem)
     return unitSystem == UnitCGS ? QStringLiteral("(°F)") : QStringLiteral("(°C)");
 }
 
-// The default chart and the other charts guard a standing rotor with
-// slightly different offsets; both are the instrument's long-standing values.
-double defaultChartViscosity(const ResultPoint& r)
-{
-    return r.shearRate < 0.00001 ? 0.0 : 100.0 * r.shearStress / (r.shearRate + 0.00001);
-}
-
+// A standing rotor (rate near 0) has viscosity 0; the offset is the
+// instrument's long-standing one for these charts.
 double viscosity(const ResultPoint& r)
 {
     return r.shearRate < 0.00002 ? 0.0 : 100.0 * r.shearStress / (r.shearRate + 0.0000001);
@@ -88,26 +83,22 @@ QStringList chartTypes3D()
             QStringLiteral("Visc Vs. Temp, Time")};
 }
 
-Chart2D defaultChart(const QString& testName, const std::vector<ResultPoint>& rows, DataFilter filter,
-                     int unitSystem)
+Chart2D defaultChart(const QString& testName, const ChartPoints& points)
 {
     Chart2D c;
     c.title = testName.isEmpty() ? QStringLiteral("Viscosity & Temperature Vs. Time") : testName;
     c.xTitle = kTimeMin;
-    c.yTitles = {QStringLiteral("Temperature ") + degrees(unitSystem), QStringLiteral("Viscosity (cP)"),
-                 kRate};
-    c.series = {{QStringLiteral("Sample Temp."), 0, {}},
-                {QStringLiteral("Bath Temp."), 0, {}},
-                {QStringLiteral("Viscosity"), 1, {}},
-                {QStringLiteral("Shear Rate"), 2, {}}};
-    for (ChartSeries& s : c.series) s.points.reserve(static_cast<qsizetype>(rows.size()));
-    for (const ResultPoint& r : rows) {
-        if (filter == DataFilter::NoRamp && r.typeId != 0) continue;
-        const double minutes = r.time / 60.0;
-        c.series[0].points.append({minutes, displayTemperature(r.sampleTemp, unitSystem)});
-        c.series[1].points.append({minutes, displayTemperature(r.bathTemp, unitSystem)});
-        c.series[2].points.append({minutes, defaultChartViscosity(r)});
-        c.series[3].points.append({minutes, r.shearRate});
+    c.yTitles = {points.celsius ? QStringLiteral("Temperature (°C)") : QStringLiteral("Temperature (°F)"),
+                 QStringLiteral("Viscosity (cP)"), kRate};
+    const std::vector<double>* values[] = {&points.sampleTemp, &points.bathTemp, &points.viscosity,
+                                           &points.shearRate};
+    const char* labels[] = {"Sample Temp.", "Bath Temp.", "Viscosity", "Shear Rate"};
+    const int axes[] = {0, 0, 1, 2};
+    for (int s = 0; s < 4; ++s) {
+        ChartSeries series{QString::fromLatin1(labels[s]), axes[s], {}};
+        series.points.reserve(static_cast<qsizetype>(points.size()));
+        for (size_t i = 0; i < points.size(); ++i) series.points.append({points.timeMin[i], (*values[s])[i]});
+        c.series.append(std::move(series));
     }
     return c;
 }
@@ -128,7 +119,11 @@ ChartSeries overlaySeries(int index, const QString& testName, const std::vector<
 
 Chart2D chart2D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem)
 {
-    if (index <= kDefaultChart || index >= 6) return defaultChart(testName, rows, DataFilter::All, unitSystem);
+    if (index <= kDefaultChart || index >= 6) {
+        Settings settings;
+        settings.unitSystem = unitSystem;
+        return defaultChart(testName, buildChartPoints(rows, DataFilter::All, settings));
+    }
     Chart2D c;
     c.title = QString::fromUtf8(kTypes[index].title);
     c.subtitle = testName;

@@ -2,6 +2,7 @@
 // The series, titles and axis texts of every chart of an opened test, built
 // from its recorded points. No widget here: the chart views only draw what
 // this returns, so the numbers can be checked without a display.
+#include "analysis/ChartPoints.h"
 #include "analysis/RampAnalysis.h"
 
 #include <QList>
@@ -13,9 +14,6 @@
 #include <vector>
 
 namespace tz {
-
-// Which points the default chart shows; "No Ramp" drops the shear-ramp points.
-enum class DataFilter { All, NoRamp };
 
 inline constexpr int kDefaultChart = 0;
 inline constexpr int kStressVsRate = 1;
@@ -57,10 +55,10 @@ struct Chart3D {
 };
 
 // The default chart "Visc, Temp Vs Time": sample and bath temperature on axis 0,
-// viscosity on axis 1 and shear rate on axis 2, against time in minutes. The
-// title is the test name (empty name: no test opened, the chart's own title).
-Chart2D defaultChart(const QString& testName, const std::vector<ResultPoint>& rows, DataFilter filter,
-                     int unitSystem);
+// viscosity on axis 1 and shear rate on axis 2, against time in minutes, from
+// the opened test's filtered chart points. The title is the test name (empty
+// name: no test opened, the chart's own title).
+Chart2D defaultChart(const QString& testName, const ChartPoints& points);
 
 // Chart types 1 to 5 of the 2-D list, one series of every recorded point.
 Chart2D chart2D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem);

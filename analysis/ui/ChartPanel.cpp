@@ -122,7 +122,7 @@ void ChartPanel::redraw()
     }
     Chart2D chart;
     if (m_index == kDefaultChart) {
-        chart = defaultChart(m_test.name, m_test.points, m_filter, m_settings.unitSystem);
+        chart = defaultChart(m_test.name, buildChartPoints(m_test.points, m_filter, m_settings));
     } else {
         chart = chart2D(m_index, m_test.name, m_test.points, m_settings.unitSystem);
         for (const Charted& o : m_overlays)

@@ -78,12 +78,17 @@ QAbstractAxis* makeAxis(const QString& title, bool log, Range r)
     return a;
 }
 
-QString titleHtml(const Chart2D& c)
+// The title alone as plain text; with a subtitle or a note, rich text whose
+// first line keeps the title's bold font.
+QString titleText(const Chart2D& c)
 {
-    QString html = QStringLiteral("<p align=\"center\" style=\"margin:0\"><b>%1</b>").arg(c.title.toHtmlEscaped());
-    if (!c.subtitle.isEmpty()) html += QStringLiteral("<br>%1").arg(c.subtitle.toHtmlEscaped());
+    if (c.subtitle.isEmpty() && c.hiddenOnLog == 0) return c.title;
+    QString html = QStringLiteral("<p align=\"center\" style=\"margin:0\">%1").arg(c.title.toHtmlEscaped());
+    if (!c.subtitle.isEmpty())
+        html += QStringLiteral("<br><span style=\"font-weight:normal\">%1</span>").arg(c.subtitle.toHtmlEscaped());
     if (c.hiddenOnLog > 0)
-        html += QStringLiteral("<br><i>%1 point(s) at or below zero are not shown on the log scale.</i>")
+        html += QStringLiteral("<br><span style=\"font-weight:normal\"><i>%1 point(s) at or below zero "
+                               "are not shown on the log scale.</i></span>")
                     .arg(c.hiddenOnLog);
     return html;
 }
@@ -94,7 +99,7 @@ ChartView2D::ChartView2D(QWidget* parent) : QChartView(new QChart, parent)
 {
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::NoFocus);
-    draw(defaultChart(QString(), {}, DataFilter::All, 1), false, false);
+    draw(defaultChart(QString(), ChartPoints{}), false, false);
 }
 
 void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
@@ -104,7 +109,10 @@ void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
     m_yLog = yLog;
 
     auto* chart = new QChart;
-    chart->setTitle(titleHtml(c));
+    QFont titleFont = chart->titleFont();
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
+    chart->setTitle(titleText(c));
     chart->setMargins(QMargins(4, 4, 4, 4));
     const bool isDefault = c.yTitles.size() > 1;
 

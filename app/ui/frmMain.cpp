@@ -1,7 +1,9 @@
 #include "app/ui/frmMain.h"
 
+#include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
 #include "analysis/ui/ChartPanel.h"
+#include "analysis/ui/ChartView2D.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
@@ -41,12 +43,12 @@ constexpr QSize kDesignSize(1180, 760);
 // Controls whose windows are not in this build yet stay visible but disabled,
 // so the operator sees the whole workstation and nothing pretends to work.
 constexpr const char* kNotYetAvailable[] = {
-    "cmdOpen",      "cmdOverlap",    "cmdReport",  "cmdBriefPrint",
+    "cmdOverlap",    "cmdReport",  "cmdBriefPrint",
     "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
     "cmdRealTime",  "cmdCalibrate",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuOpen", "MenuReport", "MenuRealTime", "MenuDetailReport", "MenuBriefReport",
+    "MenuReport", "MenuRealTime", "MenuDetailReport", "MenuBriefReport",
 };
 }  // namespace
 
@@ -58,6 +60,7 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     createControls();
     createMenus();
     createStatusBar();
+    connectOpenedTest();
     createChartPanel();
     for (const char* name : kNotYetAvailable)
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
@@ -194,7 +197,8 @@ void frmMain::createMenus() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
-    item(file, "MenuOpen", QStringLiteral("&Open Saved Test"));
+    connect(item(file, "MenuOpen", QStringLiteral("&Open Saved Test")), &QAction::triggered, this,
+            &frmMain::showOpenTest);
     connect(item(file, "MenuSetup", QStringLiteral("&Setup")), &QAction::triggered, this,
             &frmMain::showSetup);
     item(file, "MenuReport", QStringLiteral("Re&port..."));
@@ -239,6 +243,12 @@ void frmMain::createChartPanel() {
     c.saveActions = {findChild<QAction*>(QStringLiteral("MenuSaveChart"))};
     m_charts = new ChartPanel(m_area, c, m_ws.settings, m_ws.connection, m_prompt);
     m_charts->widget()->setGeometry(8, 312, 872, 440);
+    m_chart = m_charts->view2D();
+    // Connected after the opened-test session's own handlers, so the chart
+    // drawn here is the one left on screen.
+    connect(m_session.get(), &OpenedTestSession::opened, this,
+            [this] { m_charts->showTest(m_session->test()); });
+    connect(m_session.get(), &OpenedTestSession::closed, m_charts, &ChartPanel::clearTest);
 }
 
 void frmMain::createStatusBar() {
@@ -337,7 +347,7 @@ void frmMain::exitProgram() {
 }
 
 void frmMain::overlapCharts() {
-    if (m_openedTestName.isEmpty()) {
+    if (openedTestName().isEmpty()) {
         m_prompt.message(this,
                          QStringLiteral("No opened test to overlap on.  Please open one test first."),
                          QStringLiteral("Operation Error"), Prompt::Icon::None);
@@ -357,6 +367,8 @@ void frmMain::showShearRate() {
     frmShearRate dialog(m_ws.settings, m_prompt, this);
     dialog.exec();
     buildResultsHeading();
+    // The numbers follow the heading's unit and rates, so they are redone too.
+    m_session->reanalyse();
 }
 
 void frmMain::showHelp() {

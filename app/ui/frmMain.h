@@ -7,6 +7,7 @@
 #include <memory>
 
 class QButtonGroup;
+class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -21,7 +22,9 @@ class clsTEST_RESULT;
 namespace tz {
 
 class ChartPanel;
+class OpenedTestSession;
 class Prompt;
+class frmOpenTest;
 struct Workstation;
 
 class frmMain : public QMainWindow {
@@ -42,8 +45,11 @@ public:
     // The per-ramp results table heading, rebuilt after the shear rates change.
     void buildResultsHeading();
 
-    QString openedTestName() const { return m_openedTestName; }
-    int openedTestId() const { return m_openedTestId; }
+    QString openedTestName() const;
+    int openedTestId() const;
+    // The opened test: charts, reports and the test information window
+    // attach to its opened() / closed() signals.
+    OpenedTestSession& openedTest() { return *m_session; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
     // The chart area; the open and overlap steps hand it the tests to draw.
     ChartPanel* chartPanel() const { return m_charts; }
@@ -73,6 +79,14 @@ private:
     void showAbout();
     void overlapCharts();
 
+    // Opening a saved test (frmMain_OpenTest.cpp).
+    void showOpenTest();
+    void openSelectedTest(frmOpenTest& dialog);
+    void fillResultsGrid();
+    void fillAdditivesGrid();
+    void closeOpenedTest();
+    void connectOpenedTest();
+
     Workstation& m_ws;
     Prompt& m_prompt;
     std::unique_ptr<clsTEST_INFO> m_testInfo;
@@ -83,14 +97,14 @@ private:
     QTableWidget* m_results = nullptr;
     QTableWidget* m_additives = nullptr;
     ChartPanel* m_charts = nullptr;
+    QChartView* m_chart = nullptr;    // the chart panel's 2-D graph
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
     QWidget* m_help = nullptr;
 
     ProportionalLayout m_layout;
-    QString m_openedTestName;
-    int m_openedTestId = 0;
+    std::unique_ptr<OpenedTestSession> m_session;
     bool m_exitWithoutAsking = false;
 };
 

@@ -36,7 +36,10 @@ class TestChartData : public QObject {
 private slots:
     void defaultChartSeriesAndFilter()
     {
-        const Chart2D all = defaultChart("Gel 30", chartfixture::rows(), DataFilter::All, UnitCGS);
+        Settings cgs, si;
+        cgs.unitSystem = UnitCGS;
+        si.unitSystem = UnitSI;
+        const Chart2D all = defaultChart("Gel 30", buildChartPoints(chartfixture::rows(), DataFilter::All, cgs));
         QCOMPARE(all.title, QString("Gel 30"));
         QCOMPARE(all.xTitle, QString("Time (Min)"));
         QCOMPARE(all.yTitles, QStringList({"Temperature (°F)", "Viscosity (cP)", "Shear Rate (1/S)"}));
@@ -53,14 +56,14 @@ private slots:
         comparePoints(all.series[3].points, {{0, 0}, {1, 100}, {2, 170}, {3, 40}});
 
         // "No Ramp" keeps the constant-shear points only; not CGS means °C.
-        const Chart2D noRamp = defaultChart("Gel 30", chartfixture::rows(), DataFilter::NoRamp, UnitSI);
+        const Chart2D noRamp = defaultChart("Gel 30", buildChartPoints(chartfixture::rows(), DataFilter::NoRamp, si));
         QCOMPARE(noRamp.yTitles.first(), QString("Temperature (°C)"));
         comparePoints(noRamp.series[0].points, {{0, 25}, {1, 50}});
         comparePoints(noRamp.series[1].points, {{0, 48 / 1.8}, {1, 93 / 1.8}});
         comparePoints(noRamp.series[2].points, {{0, 0}, {1, v1}});
 
         // Before any test is opened the chart carries its own title.
-        QCOMPARE(defaultChart(QString(), {}, DataFilter::All, UnitCGS).title,
+        QCOMPARE(defaultChart(QString(), ChartPoints{}).title,
                  QString("Viscosity & Temperature Vs. Time"));
     }
 
@@ -144,8 +147,7 @@ private slots:
         QFETCH(bool, yLog);
         std::vector<ResultPoint> rows = chartfixture::rows();
         rows.push_back(chartfixture::point(240, 14, 30, 100, 200, 0));   // -10 °C
-        Chart2D c = index == 0 ? defaultChart("T", rows, DataFilter::All, UnitSI)
-                               : chart2D(index, "T", rows, UnitSI);
+        Chart2D c = chart2D(index, "T", rows, UnitSI);
         dropPointsHiddenOnLog(c, xLog, yLog);
         QTEST(c.hiddenOnLog, "hidden");
         QList<int> counts;
