@@ -3,7 +3,6 @@
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
 #include "analysis/ui/ChartPanel.h"
-#include "analysis/ui/ChartView2D.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
@@ -28,7 +27,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTime>
@@ -222,35 +220,6 @@ void frmMain::createMenus() {
             &frmMain::showAbout);
 }
 
-// The chart area and the controls that choose what it shows.
-void frmMain::createChartPanel() {
-    auto radio = [this](const char* name) { return findChild<QRadioButton*>(QLatin1String(name)); };
-    ChartControls c;
-    c.chartType = findChild<QComboBox*>(QStringLiteral("cmbChartType"));
-    c.opt2D = radio("opt2D");
-    c.opt3D = radio("opt3D");
-    c.optXlog = radio("optXlog");
-    c.optXNormal = radio("optXNormal");
-    c.optYLog = radio("optYLog");
-    c.optYNormal = radio("optYNormal");
-    c.optAllData = radio("optAllData");
-    c.optNoRampData = radio("optNoRampData");
-    c.xScaleFrame = findChild<QWidget*>(QStringLiteral("fraXScale"));
-    c.yScaleFrame = findChild<QWidget*>(QStringLiteral("fraYScale"));
-    c.overlap = findChild<QPushButton*>(QStringLiteral("cmdOverlap"));
-    c.print = findChild<QPushButton*>(QStringLiteral("cmdPrintChart"));
-    c.printActions = {findChild<QAction*>(QStringLiteral("MenuPrintChart"))};
-    c.saveActions = {findChild<QAction*>(QStringLiteral("MenuSaveChart"))};
-    m_charts = new ChartPanel(m_area, c, m_ws.settings, m_ws.connection, m_prompt);
-    m_charts->widget()->setGeometry(8, 312, 872, 440);
-    m_chart = m_charts->view2D();
-    // Connected after the opened-test session's own handlers, so the chart
-    // drawn here is the one left on screen.
-    connect(m_session.get(), &OpenedTestSession::opened, this,
-            [this] { m_charts->showTest(m_session->test()); });
-    connect(m_session.get(), &OpenedTestSession::closed, m_charts, &ChartPanel::clearTest);
-}
-
 void frmMain::createStatusBar() {
     auto* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
@@ -351,7 +320,9 @@ void frmMain::overlapCharts() {
         m_prompt.message(this,
                          QStringLiteral("No opened test to overlap on.  Please open one test first."),
                          QStringLiteral("Operation Error"), Prompt::Icon::None);
+        return;
     }
+    showOverlapTest();
 }
 
 void frmMain::showSetup() {

@@ -25,6 +25,7 @@ class ChartPanel;
 class OpenedTestSession;
 class Prompt;
 class frmOpenTest;
+class frmOverlapTest;
 struct Workstation;
 
 class frmMain : public QMainWindow {
@@ -66,7 +67,9 @@ private:
     void createControls();
     void createMenus();
     void createStatusBar();
+    // The chart area (frmMain_Charts.cpp).
     void createChartPanel();
+    void showOverlapTest();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
     QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
@@ -98,6 +101,7 @@ private:
     QTableWidget* m_additives = nullptr;
     ChartPanel* m_charts = nullptr;
     QChartView* m_chart = nullptr;    // the chart panel's 2-D graph
+    frmOverlapTest* m_overlap = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;

@@ -12,7 +12,9 @@
 #include "analysis/ui/ChartView3D.h"
 #include "app/Workstation.h"
 #include "app/ui/frmMain.h"
+#include "analysis/OpenedTestSession.h"
 #include "support/ScriptedPrompt.h"
+#include "testinfo/frmOverlapTest.h"
 
 #include <QAction>
 #include <QChart>
@@ -28,6 +30,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QValueAxis>
 
@@ -227,6 +230,34 @@ private slots:
         QVERIFY(!panel->overlayTest("Gel 30 HT"));
         QVERIFY(prompt->lastText().startsWith("Click here to overlap another test on graphs."));
         QCOMPARE(lines(view).size(), 4);
+    }
+
+    // Opening a test in the main window draws its default chart; the
+    // overlap button then leads through the overlap dialog to a second series.
+    void openAndOverlapThroughMainWindow()
+    {
+        QVERIFY(w->openedTest().open("Hand"));
+        QCOMPARE(panel->testName(), QString("Hand"));
+        QCOMPARE(panel->view2D()->drawn().title, QString("Hand"));
+        QCOMPARE(panel->view2D()->chart()->title(), QString("Hand"));
+        choose(3);
+        auto* overlap = find<QPushButton>("cmdOverlap");
+        QVERIFY(overlap->isEnabled());
+        QTimer::singleShot(0, this, [this] {
+            auto* dialog = w->findChild<frmOverlapTest*>();
+            QVERIFY(dialog && dialog->listedNames().contains("Gel 25 HT"));
+            dialog->setTestName("Gel 25 HT");
+            dialog->findChild<QPushButton*>("cmdOK")->click();
+        });
+        overlap->click();
+        const QList<QLineSeries*> s = lines(panel->view2D());
+        QCOMPARE(s.size(), 2);
+        QCOMPARE(s[1]->name(), QString("Gel 25 HT"));
+
+        w->openedTest().close();
+        QCOMPARE(panel->testName(), QString());
+        QVERIFY(!overlap->isEnabled());
+        QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
     }
 
     void defaultChartLogAxes()
