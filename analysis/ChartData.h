@@ -88,6 +88,13 @@ bool yAxisLog(const Chart2D& chart, int axis, bool yLog);
 // counted in hiddenOnLog.
 void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog);
 
+// What a line series needs to look the same at screen or print resolution: a
+// curve along time of a multi-day test has far more points than there are
+// pixel columns. When x never decreases and there are more than 4 points
+// per column, each of `columns` equal slices of the x range keeps its first,
+// lowest, highest and last point, in their order; otherwise nothing is left out.
+QList<QPointF> displayPoints(const QList<QPointF>& points, int columns = 2000);
+
 // The three 3-D chart types: viscosity up, against shear rate and time,
 // shear rate and sample temperature, or time and sample temperature.
 Chart3D chart3D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem);

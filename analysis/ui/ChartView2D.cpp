@@ -146,12 +146,12 @@ void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
         const ChartSeries& s = c.series[i];
         auto* line = new QLineSeries;
         line->setName(s.label);
-        line->replace(s.points);
+        line->replace(displayPoints(s.points));
         QPen pen(isDefault ? kDefaultColours[i % 4] : kOverlayColours[i % 8]);
         pen.setWidthF(1.6);
         if (isDefault && i == 1) pen.setStyle(Qt::DashLine);
         line->setPen(pen);
-        line->setPointsVisible(!isDefault && s.points.size() <= kMaxMarkedPoints);
+        line->setPointsVisible(!isDefault && line->count() <= kMaxMarkedPoints);
         line->setMarkerSize(5);
         chart->addSeries(line);
         line->attachAxis(x);

@@ -215,6 +215,30 @@ private slots:
         QCOMPARE(c.points[0].y, 0.0);   // standing rotor: viscosity 0, not an error
     }
 
+    // A long curve along time keeps its shape with far fewer points: first
+    // and last points, every peak and trough of each slice; a curve whose x
+    // goes back (a flow curve in recording order) is left whole.
+    void displayPointsKeepTheEnvelope()
+    {
+        QList<QPointF> along;
+        for (int i = 0; i < 100000; ++i) along.append({i / 60.0, 100 + (i % 997 == 0 ? 400.0 : 0.0) - i * 0.0005});
+        along[50001].setY(-50);   // one dip in the middle
+        const QList<QPointF> shown = displayPoints(along, 500);
+        QVERIFY(shown.size() <= 2000);
+        QCOMPARE(shown.first(), along.first());
+        QCOMPARE(shown.last(), along.last());
+        QVERIFY(shown.contains(along[50001]));
+        int peaks = 0;
+        for (const QPointF& p : shown) peaks += p.y() > 400 ? 1 : 0;
+        QCOMPARE(peaks, 100000 / 997 + 1);   // each spike is alone in its slice
+        for (qsizetype i = 1; i < shown.size(); ++i) QVERIFY(shown[i].x() >= shown[i - 1].x());
+
+        QList<QPointF> back = along;
+        std::swap(back[10], back[20]);
+        QCOMPARE(displayPoints(back, 500).size(), back.size());
+        QCOMPARE(displayPoints(along.mid(0, 1000), 500).size(), 1000);
+    }
+
     void chartTypeLists()
     {
         QCOMPARE(chartTypes2D(), QStringList({"Visc, Temp Vs Time", "Shr. Stress Vs. Shr. Rate",
