@@ -3,6 +3,7 @@
 #include "analysis/ResultsHeading.h"
 #include "app/NumericHelpers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tz {
@@ -122,6 +123,8 @@ RampTable analyseRamps(std::span<const ResultPoint> rows, double bobRadius,
     const int last = rows.back().rampNo;
     std::size_t next = 0;
     for (int d = 1; d <= last; ++d) {
+        // Ramps without rows between here and the next row's ramp get nothing.
+        if (next < rows.size() && rows[next].rampNo > d) d = std::min(rows[next].rampNo, last);
         // One walk front to back: ramp d takes every row up to the first row
         // of a later ramp, whose time, temperature and pressure it shows.
         const std::size_t first = next;

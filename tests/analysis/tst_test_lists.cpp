@@ -1,6 +1,6 @@
 // The open and overlap lists over a real database: order, name box, prefix
 // search, delete, and how each dialog reports the choice.
-#include "analysis/StoredTests.h"
+#include "StoredTests.h"
 #include "db/TempDatabase.h"
 #include "support/ScriptedPrompt.h"
 #include "testinfo/frmOpenTest.h"
