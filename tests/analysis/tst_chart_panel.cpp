@@ -253,6 +253,7 @@ private slots:
         const QList<QLineSeries*> s = lines(panel->view2D());
         QCOMPARE(s.size(), 2);
         QCOMPARE(s[1]->name(), QString("Gel 25 HT"));
+        screenshot("main-open-overlay");
 
         w->openedTest().close();
         QCOMPARE(panel->testName(), QString());
