@@ -78,11 +78,12 @@ QAbstractAxis* makeAxis(const QString& title, bool log, Range r)
     return a;
 }
 
-// The title alone as plain text; with a subtitle or a note, rich text whose
-// first line keeps the title's bold font.
+// The chart control reads its title as rich text, so a test name is escaped
+// ("A&B" stays "A&B"). A subtitle or a note goes on further lines in the
+// normal weight under the bold title.
 QString titleText(const Chart2D& c)
 {
-    if (c.subtitle.isEmpty() && c.hiddenOnLog == 0) return c.title;
+    if (c.subtitle.isEmpty() && c.hiddenOnLog == 0) return c.title.toHtmlEscaped();
     QString html = QStringLiteral("<p align=\"center\" style=\"margin:0\">%1").arg(c.title.toHtmlEscaped());
     if (!c.subtitle.isEmpty())
         html += QStringLiteral("<br><span style=\"font-weight:normal\">%1</span>").arg(c.subtitle.toHtmlEscaped());

@@ -155,6 +155,7 @@ private slots:
         ChartView2D* view = panel->view2D();
         QCOMPARE(panel->widget()->currentWidget(), view);
         QCOMPARE(view->drawn().title, QString("Hand"));
+        QCOMPARE(view->chart()->title(), QString("Hand"));
         QList<QLineSeries*> s = lines(view);
         QCOMPARE(s.size(), 4);
         QCOMPARE(s[2]->name(), QString("Viscosity"));
