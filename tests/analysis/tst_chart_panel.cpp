@@ -20,6 +20,7 @@
 #include <QChart>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -147,6 +148,28 @@ private slots:
         QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
         QCOMPARE(lines(panel->view2D()).size(), 4);
         QVERIFY(lines(panel->view2D()).first()->points().isEmpty());
+    }
+
+    // A test name is shown as typed, markup characters and all.
+    void titleShowsNameAsTyped()
+    {
+        OpenedTest test;
+        test.info.name = "Gel <30> & B";
+        test.points = chartfixture::rows();
+        panel->showTest(test);
+        choose(0);
+        auto shown = [this] {
+            QStringList texts;
+            for (QGraphicsItem* item : panel->view2D()->scene()->items())
+                if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) texts << text->toPlainText();
+            return texts;
+        };
+        panel->view2D()->grab();
+        QVERIFY2(shown().contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
+        choose(5);
+        panel->view2D()->grab();
+        // Under its chart title, as the subtitle.
+        QVERIFY2(shown().join("|").contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
     }
 
     void defaultChartAndFilter()
