@@ -58,7 +58,7 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
 
     connectControls();
     {
-        const QSignalBlocker block2(m_c.opt2D);
+        const QSignalBlocker block(m_c.opt2D);
         if (m_c.opt2D) m_c.opt2D->setChecked(true);
     }
     fillTypeList();
