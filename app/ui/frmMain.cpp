@@ -2,6 +2,7 @@
 
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
+#include "analysis/ui/ChartPanel.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
@@ -19,8 +20,6 @@
 #include "setup/frmShearRate.h"
 
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -36,7 +35,6 @@
 #include <QTableWidget>
 #include <QTime>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -44,20 +42,6 @@ namespace tz {
 
 namespace {
 constexpr QSize kDesignSize(1180, 760);
-// Where the chart sits at the design size. The drop-down above it keeps its
-// width as the window shrinks, so nothing stands right beside it.
-constexpr QRect kChartArea(8, 372, 872, 380);
-
-// Controls whose windows are not in this build yet stay visible but disabled,
-// so the operator sees the whole workstation and nothing pretends to work.
-constexpr const char* kNotYetAvailable[] = {
-    "cmdOverlap",    "cmdPrintChart",
-    "cmbChartType",  "fraDim",     "fraXScale",
-    "fraYScale",    "fraData",
-};
-constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuPrintChart",
-};
 }  // namespace
 
 frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
@@ -71,10 +55,7 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     connectOpenedTest();
     // Reports and exports of the opened test; connects itself to the buttons and menus.
     new ReportActions(*this, *m_session, m_ws.settings, m_prompt);
-    for (const char* name : kNotYetAvailable)
-        if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
-    for (const char* name : kMenusNotYetAvailable)
-        if (auto* a = findChild<QAction*>(QLatin1String(name))) a->setEnabled(false);
+    createChartPanel();
 }
 
 frmMain::~frmMain() = default;
@@ -172,26 +153,6 @@ void frmMain::createControls() {
                    "optYNormal", QStringLiteral("Normal"), QRect(622, 300, 258, 64));
     findChild<QRadioButton*>(QStringLiteral("optAllData"))->setChecked(true);
 
-    auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("No test opened"));
-    chart->legend()->hide();
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Time (Min)"));
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Viscosity (cP)"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    m_chart = new QChartView(chart, m_area);
-    m_chart->setObjectName(QStringLiteral("Pesgo1"));
-    m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setGeometry(kChartArea);
-
-    // The 3-D graph needs OpenGL; it is created only when 3-D is chosen.
-    m_chart3d = new QWidget(m_area);
-    m_chart3d->setObjectName(QStringLiteral("Pe3doa1"));
-    m_chart3d->setGeometry(kChartArea);
-    m_chart3d->hide();
-
     auto* testBox = addButtonFrame("fraTest", QStringLiteral("Saved Test"), QRect(892, 8, 280, 150));
     addButton(testBox, "cmdOpen", QStringLiteral("&Open Saved Test"));
     addButton(testBox, "cmdOverlap", QStringLiteral("Overlap Charts"));
@@ -240,6 +201,7 @@ void frmMain::createMenus() {
     connect(item(file, "MenuRealTime", QStringLiteral("Real &Time Test")), &QAction::triggered, this,
             &frmMain::showRealTime);
     item(file, "MenuPrintChart", QStringLiteral("Print Chart"));
+    item(file, "MenuSaveChart", QStringLiteral("Save C&hart..."));
     file->addSeparator();
     connect(item(file, "MenuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &frmMain::exitProgram);
@@ -310,9 +272,8 @@ void frmMain::load() {
 
     SettingsFile::readDisplay(SettingsFile::defaultPath(), m_ws.settings);
 
-    findChild<QRadioButton*>(QStringLiteral("opt2D"))->setChecked(true);
-    m_chart3d->hide();
-    m_chart->show();
+    m_charts->choose2D();
+    m_charts->clearTest();
     buildResultsHeading();
     findChild<QPushButton*>(QStringLiteral("cmdOverlap"))->setEnabled(false);
 }
@@ -377,7 +338,9 @@ void frmMain::overlapCharts() {
         m_prompt.message(this,
                          QStringLiteral("No opened test to overlap on.  Please open one test first."),
                          QStringLiteral("Operation Error"), Prompt::Icon::None);
+        return;
     }
+    showOverlapTest();
 }
 
 void frmMain::showSetup() {

@@ -4,11 +4,11 @@
 #include "app/ui/ProportionalLayout.h"
 
 #include <QMainWindow>
+#include <QRect>
 #include <QPointer>
 #include <memory>
 
 class QButtonGroup;
-class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -22,14 +22,19 @@ class clsTEST_RESULT;
 
 namespace tz {
 
+class ChartPanel;
 class OpenedTestSession;
 class Prompt;
 class frmOpenTest;
+class frmOverlapTest;
 struct Workstation;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
+    // Where the chart sits at the design size, below the chart-type drop-down
+    // and the option frames.
+    static constexpr QRect kChartArea{8, 372, 872, 380};
     frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -51,6 +56,8 @@ public:
     // attach to its opened() / closed() signals.
     OpenedTestSession& openedTest() { return *m_session; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
+    // The chart area; the open and overlap steps hand it the tests to draw.
+    ChartPanel* chartPanel() const { return m_charts; }
 
     // Sizes the window to fit `available` (a screen's area without its
     // taskbar) with its frame, never below its minimum, and centres it there.
@@ -69,6 +76,9 @@ private:
     void createControls();
     void createMenus();
     void createStatusBar();
+    // The chart area (frmMain_Charts.cpp).
+    void createChartPanel();
+    void showOverlapTest();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
     QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
@@ -100,8 +110,8 @@ private:
     QWidget* m_area = nullptr;
     QTableWidget* m_results = nullptr;
     QTableWidget* m_additives = nullptr;
-    QChartView* m_chart = nullptr;
-    QWidget* m_chart3d = nullptr;
+    ChartPanel* m_charts = nullptr;
+    frmOverlapTest* m_overlap = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;

@@ -1,0 +1,30 @@
+#pragma once
+// The 2-D graph: draws one built chart (series, titles, axes) on Qt Charts,
+// with linear or logarithmic axes.
+#include "analysis/ChartData.h"
+
+#include <QChartView>
+
+namespace tz {
+
+class ChartView2D : public QChartView {
+    Q_OBJECT
+public:
+    explicit ChartView2D(QWidget* parent = nullptr);
+
+    // Replaces what is drawn. Points a log axis cannot show must already be
+    // left out (dropPointsHiddenOnLog).
+    void draw(const Chart2D& chart, bool xLog, bool yLog);
+
+    // What was drawn last, as drawn.
+    const Chart2D& drawn() const { return m_drawn; }
+    bool xLog() const { return m_xLog; }
+    bool yLog() const { return m_yLog; }
+
+private:
+    Chart2D m_drawn;
+    bool m_xLog = false;
+    bool m_yLog = false;
+};
+
+}  // namespace tz

@@ -1,0 +1,47 @@
+#pragma once
+// The 3-D graph: viscosity over two other quantities, on Qt Data
+// Visualization. The OpenGL window behind it is created on the first draw,
+// never before, so a display without OpenGL only loses the 3-D charts.
+#include "analysis/ChartData.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QLabel;
+class Q3DScatter;
+class QScatter3DSeries;
+
+namespace tz {
+
+class ChartView3D : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartView3D(QWidget* parent = nullptr);
+    ~ChartView3D() override;
+
+    // Whether this display can give the 3-D graph an OpenGL context. The
+    // offscreen and minimal platforms cannot, and the graph would crash there.
+    static bool openGLAvailable();
+
+    // Creates the graph if needed and replaces what is drawn.
+    void draw(const Chart3D& chart);
+
+    const Chart3D& drawn() const { return m_drawn; }
+    bool hasGraph() const { return m_graph != nullptr; }
+    int drawnPointCount() const;
+
+    // The graph with its title above it, rendered at `size` (for saving and
+    // printing: a grab of the window would miss the OpenGL picture).
+    QImage render(QSize size) const;
+
+private:
+    void createGraph();
+
+    Chart3D m_drawn;
+    QLabel* m_title = nullptr;
+    QWidget* m_container = nullptr;
+    Q3DScatter* m_graph = nullptr;
+    QScatter3DSeries* m_series = nullptr;
+};
+
+}  // namespace tz

@@ -1,0 +1,391 @@
+// The chart area of the main window driven through its own controls: chart
+// types, the data filter, log axes, overlays and their refusals, 2-D / 3-D,
+// the 3-D option on a display without OpenGL, and the visible chart saved
+// and printed to files that are read back.
+//
+// TZ360_SCREENSHOT_DIR=/some/dir keeps pictures of the main window.
+#include "ChartFixture.h"
+#include "StoredTests.h"
+#include "analysis/OpenedTest.h"
+#include "analysis/ui/ChartPanel.h"
+#include "analysis/ui/ChartView2D.h"
+#include "analysis/ui/ChartView3D.h"
+#include "app/Workstation.h"
+#include "app/ui/frmMain.h"
+#include "analysis/OpenedTestSession.h"
+#include "support/ScriptedPrompt.h"
+#include "testinfo/frmOverlapTest.h"
+
+#include <QAction>
+#include <QChart>
+#include <QComboBox>
+#include <QFile>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTest>
+#include <QValueAxis>
+
+using namespace tz;
+
+namespace {
+
+QList<QLineSeries*> lines(ChartView2D* view)
+{
+    QList<QLineSeries*> out;
+    for (QAbstractSeries* s : view->chart()->series()) out << qobject_cast<QLineSeries*>(s);
+    return out;
+}
+
+// Many distinct colours: a drawn chart, not an empty page.
+int colourCount(const QImage& image)
+{
+    QSet<QRgb> seen;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3) seen.insert(image.pixel(x, y));
+    return int(seen.size());
+}
+
+bool isPdf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray all = f.readAll();
+    return all.startsWith("%PDF-") && all.trimmed().endsWith("%%EOF") && all.size() > 2000;
+}
+
+}  // namespace
+
+class TestChartPanel : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString oldDir;
+    std::unique_ptr<Workstation> ws;
+    std::unique_ptr<ScriptedPrompt> prompt;
+    std::unique_ptr<frmMain> w;
+    ChartPanel* panel = nullptr;
+    std::optional<OpenedTest> gel, hand, other;
+
+    template <typename T> T* find(const char* name) { return w->findChild<T*>(QLatin1String(name)); }
+
+    void choose(int index)
+    {
+        auto* type = find<QComboBox>("cmbChartType");
+        type->setCurrentIndex(index);
+        emit type->activated(index);
+    }
+
+    void screenshot(const QString& name)
+    {
+        const QString shots = qEnvironmentVariable("TZ360_SCREENSHOT_DIR");
+        if (shots.isEmpty()) return;
+        QTest::qWait(1000);
+        // The screen, not a widget grab: the 3-D graph is an OpenGL window.
+        w->screen()->grabWindow(w->winId()).save(shots + "/" + name + ".png");
+        panel->saveVisibleChart(shots + "/" + name + "-saved.png");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        oldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        ws = std::make_unique<Workstation>();
+        prompt = std::make_unique<ScriptedPrompt>();
+        w = std::make_unique<frmMain>(*ws, *prompt);
+        w->load();
+        ws->settings.unitSystem = UnitCGS;
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        panel = w->chartPanel();
+        QVERIFY(panel);
+
+        fixture::storeTest(ws->connection, "Gel 30 HT", chartfixture::gelRun());
+        fixture::storeTest(ws->connection, "Hand", chartfixture::rows());
+        auto lower = chartfixture::gelRun();
+        for (ResultPoint& p : lower) p.shearStress *= 0.6;
+        fixture::storeTest(ws->connection, "Gel 25 HT", lower);
+        gel = loadTestByName(ws->connection, "Gel 30 HT");
+        hand = loadTestByName(ws->connection, "Hand");
+        other = loadTestByName(ws->connection, "Gel 25 HT");
+        QVERIFY(gel && hand && other);
+    }
+    void cleanupTestCase()
+    {
+        w.reset();
+        QDir::setCurrent(oldDir);
+    }
+    void init()
+    {
+        prompt->shown.clear();
+        find<QRadioButton>("opt2D")->click();
+        find<QRadioButton>("optXNormal")->click();
+        find<QRadioButton>("optYNormal")->click();
+        find<QRadioButton>("optAllData")->click();
+    }
+
+    void controlsWorkBeforeAnyTest()
+    {
+        panel->clearTest();
+        auto* type = find<QComboBox>("cmbChartType");
+        QVERIFY(type->isEnabled());
+        QCOMPARE(type->count(), 6);
+        QVERIFY(find<QPushButton>("cmdPrintChart")->isEnabled());
+        QVERIFY(find<QAction>("MenuPrintChart")->isEnabled());
+        QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+        // Nothing opened: the choice snaps back to the first type.
+        choose(3);
+        QCOMPARE(type->currentIndex(), 0);
+        QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+        QCOMPARE(lines(panel->view2D()).size(), 4);
+        QVERIFY(lines(panel->view2D()).first()->points().isEmpty());
+    }
+
+    // A test name is shown as typed, markup characters and all.
+    void titleShowsNameAsTyped()
+    {
+        OpenedTest test;
+        test.info.name = "Gel <30> & B";
+        test.points = chartfixture::rows();
+        panel->showTest(test);
+        choose(0);
+        auto shown = [this] {
+            QStringList texts;
+            for (QGraphicsItem* item : panel->view2D()->scene()->items())
+                if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) texts << text->toPlainText();
+            return texts;
+        };
+        panel->view2D()->grab();
+        QVERIFY2(shown().contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
+        choose(5);
+        panel->view2D()->grab();
+        // Under its chart title, as the subtitle.
+        QVERIFY2(shown().join("|").contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
+    }
+
+    void defaultChartAndFilter()
+    {
+        panel->showTest(*hand);
+        ChartView2D* view = panel->view2D();
+        QCOMPARE(panel->widget()->currentWidget(), view);
+        QCOMPARE(view->drawn().title, QString("Hand"));
+        QCOMPARE(view->chart()->title(), QString("Hand"));
+        QList<QLineSeries*> s = lines(view);
+        QCOMPARE(s.size(), 4);
+        QCOMPARE(s[2]->name(), QString("Viscosity"));
+        QCOMPARE(s[2]->count(), 4);
+        QCOMPARE(view->chart()->axes(Qt::Vertical).size(), 3);
+        QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+
+        // "No Ramp" drops the two ramp points; "All" brings them back.
+        find<QRadioButton>("optNoRampData")->click();
+        QCOMPARE(lines(view)[2]->count(), 2);
+        QCOMPARE(lines(view)[3]->points().last(), QPointF(1, 100));
+        find<QRadioButton>("optAllData")->click();
+        QCOMPARE(lines(view)[2]->count(), 4);
+    }
+
+    // Chart types redraw from the database: points recorded since the test
+    // was opened (a run still going) show up.
+    void chartTypesAndOverlays()
+    {
+        panel->showTest(*hand);
+        clsTEST_RESULT more;
+        more.setTest_Id(hand->info.testId);
+        more.ConnectX(ws->connection);
+        more.setTest_Id(hand->info.testId);
+        more.setRESULT_TIME(240);
+        more.setRESULT_SHEAR_RATE(20);
+        more.setRESULT_SHEAR_STRESS(9.576);
+        more.setRESULT_TYPE_ID(1);
+        more.AddNew();
+
+        choose(1);
+        ChartView2D* view = panel->view2D();
+        QCOMPARE(view->drawn().title, QString("Shear Stress Vs. Shear Rate"));
+        QList<QLineSeries*> s = lines(view);
+        QCOMPARE(s.size(), 1);
+        QCOMPARE(s[0]->count(), 5);
+        QList<double> rates;
+        for (const QPointF& p : s[0]->points()) rates << p.x();
+        QCOMPARE(rates, (QList<double>{0, 20, 40, 100, 170}));
+        QVERIFY(find<QPushButton>("cmdOverlap")->isEnabled());
+
+        QVERIFY(!panel->overlayTest("Hand"));
+        QCOMPARE(prompt->lastText(), QString("Test can not overlap itself!"));
+        QCOMPARE(prompt->shown.last().title, QString("Selection Error."));
+        QVERIFY(!panel->overlayTest("No such test"));
+        QCOMPARE(prompt->lastText(), QString("Your test sequence name is not found.  Please try again."));
+        QCOMPARE(lines(view).size(), 1);
+
+        QVERIFY(panel->overlayTest("Gel 30 HT"));
+        QVERIFY(panel->overlayTest("Gel 25 HT"));
+        s = lines(view);
+        QCOMPARE(s.size(), 3);
+        QCOMPARE(s[0]->name(), QString("Hand"));
+        QCOMPARE(s[1]->name(), QString("Gel 30 HT"));
+        QCOMPARE(s[2]->name(), QString("Gel 25 HT"));
+        QCOMPARE(s[1]->count(), int(gel->points.size()));
+        QVERIFY(view->chart()->legend()->isVisible());
+
+        // Log axes keep the overlays and leave out the zero-rate point.
+        find<QRadioButton>("optXlog")->click();
+        find<QRadioButton>("optYLog")->click();
+        QVERIFY(qobject_cast<QLogValueAxis*>(view->chart()->axes(Qt::Horizontal).first()));
+        QVERIFY(qobject_cast<QLogValueAxis*>(view->chart()->axes(Qt::Vertical).first()));
+        QCOMPARE(lines(view).size(), 3);
+        QCOMPARE(lines(view)[0]->count(), 4);
+        QCOMPARE(view->drawn().hiddenOnLog, 1);
+        find<QRadioButton>("optXNormal")->click();
+        QVERIFY(qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Horizontal).first()));
+
+        // Back to the first type: its overlay is refused with its message.
+        choose(0);
+        QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+        QVERIFY(!panel->overlayTest("Gel 30 HT"));
+        QVERIFY(prompt->lastText().startsWith("Click here to overlap another test on graphs."));
+        QCOMPARE(lines(view).size(), 4);
+    }
+
+    // Opening a test in the main window draws its default chart; the
+    // overlap button then leads through the overlap dialog to a second series.
+    void openAndOverlapThroughMainWindow()
+    {
+        QVERIFY(w->openedTest().open("Hand"));
+        QCOMPARE(panel->testName(), QString("Hand"));
+        QCOMPARE(panel->view2D()->drawn().title, QString("Hand"));
+        QCOMPARE(panel->view2D()->chart()->title(), QString("Hand"));
+        choose(3);
+        auto* overlap = find<QPushButton>("cmdOverlap");
+        QVERIFY(overlap->isEnabled());
+        QTimer::singleShot(0, this, [this] {
+            auto* dialog = w->findChild<frmOverlapTest*>();
+            QVERIFY(dialog && dialog->listedNames().contains("Gel 25 HT"));
+            dialog->setTestName("Gel 25 HT");
+            dialog->findChild<QPushButton*>("cmdOK")->click();
+        });
+        overlap->click();
+        const QList<QLineSeries*> s = lines(panel->view2D());
+        QCOMPARE(s.size(), 2);
+        QCOMPARE(s[1]->name(), QString("Gel 25 HT"));
+        screenshot("main-open-overlay");
+
+        w->openedTest().close();
+        QCOMPARE(panel->testName(), QString());
+        QVERIFY(!overlap->isEnabled());
+        QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+    }
+
+    void defaultChartLogAxes()
+    {
+        panel->showTest(*gel);
+        find<QRadioButton>("optYLog")->click();
+        ChartView2D* view = panel->view2D();
+        const QList<QAbstractAxis*> ys = view->chart()->axes(Qt::Vertical);
+        QCOMPARE(ys.size(), 3);
+        // Temperature stays linear; viscosity and shear rate turn logarithmic.
+        QVERIFY(qobject_cast<QValueAxis*>(ys[0]));
+        QVERIFY(qobject_cast<QLogValueAxis*>(ys[1]));
+        QVERIFY(qobject_cast<QLogValueAxis*>(ys[2]));
+        screenshot("chart-default-ylog");
+    }
+
+    void threeD()
+    {
+        if (!panel->threeDAvailable()) QSKIP("no OpenGL on this display");
+        panel->showTest(*gel);
+        find<QRadioButton>("opt3D")->click();
+        auto* type = find<QComboBox>("cmbChartType");
+        QCOMPARE(type->count(), 3);
+        QCOMPARE(type->itemText(1), QString("Visc Vs. Rate, Temp"));
+        QCOMPARE(panel->widget()->currentWidget(), panel->view3D());
+        QVERIFY(!find<QWidget>("fraXScale")->isVisible());
+        QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+        QVERIFY(panel->view3D()->hasGraph());
+        QCOMPARE(panel->view3D()->drawnPointCount(), int(gel->points.size()));
+
+        choose(1);
+        QCOMPARE(panel->view3D()->drawn().xTitle, QString("Shear Rate (1/S)"));
+        QCOMPARE(panel->view3D()->drawn().zTitle, QString("Sample Temp (°F)"));
+        screenshot("chart-3d-visc-rate-temp");
+
+        const QString png = panel->saveVisibleChart(dir.filePath("three-d"));
+        QCOMPARE(png, dir.filePath("three-d.png"));
+        QImage image(png);
+        QVERIFY(image.width() >= 1000 && image.height() >= 600);
+        QVERIFY(colourCount(image) > 20);
+        QVERIFY(isPdf(panel->saveVisibleChart(dir.filePath("three-d.pdf"))));
+
+        find<QRadioButton>("opt2D")->click();
+        QCOMPARE(type->count(), 6);
+        QCOMPARE(panel->widget()->currentWidget(), panel->view2D());
+        QVERIFY(find<QWidget>("fraXScale")->isVisible());
+    }
+
+    void savedAndPrinted()
+    {
+        panel->showTest(*gel);
+        screenshot("chart-default");
+        const QString png = panel->saveVisibleChart(dir.filePath("default.png"));
+        QImage image(png);
+        QVERIFY(!image.isNull());
+        // At least 1000 x 600, in the proportions of the chart on screen.
+        const QSize onScreen = panel->widget()->size();
+        QVERIFY(image.width() >= 1000 && image.height() >= 600);
+        QVERIFY(std::abs(double(image.width()) / image.height() - double(onScreen.width()) / onScreen.height()) < 0.01);
+        // The viscosity curve's blue is on the picture.
+        bool blue = false;
+        for (int y = 0; y < image.height() && !blue; ++y)
+            for (int x = 0; x < image.width() && !blue; ++x)
+                blue = image.pixelColor(x, y) == QColor(20, 70, 200);
+        QVERIFY(blue);
+        QVERIFY(isPdf(panel->saveVisibleChart(dir.filePath("default.PDF"))));
+
+        choose(3);
+        QVERIFY(panel->overlayTest("Gel 25 HT"));
+        screenshot("chart-visc-rate-overlay");
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("printed.pdf"));
+        QVERIFY(panel->printVisibleChart(printer));
+        QVERIFY(isPdf(dir.filePath("printed.pdf")));
+
+        // A folder that does not exist: a message, no file claimed.
+        QVERIFY(panel->saveVisibleChart(dir.filePath("missing/chart.png")).isEmpty());
+        QVERIFY(prompt->lastText().startsWith("The chart could not be saved"));
+    }
+
+    // Without OpenGL the 3-D option says why it is off and 2-D works.
+    void withoutOpenGL()
+    {
+        QWidget host;
+        ChartControls c;
+        c.chartType = new QComboBox(&host);
+        c.opt2D = new QRadioButton("2D", &host);
+        c.opt3D = new QRadioButton("3D", &host);
+        ScriptedPrompt p;
+        ChartPanel noGl(&host, c, ws->settings, ws->connection, p, [] { return false; });
+        QVERIFY(!noGl.threeDAvailable());
+        QVERIFY(!c.opt3D->isEnabled());
+        QVERIFY(c.opt3D->toolTip().contains("OpenGL"));
+        noGl.showTest(*hand);
+        noGl.choose3D();
+        QVERIFY(!noGl.is3D());
+        QVERIFY(p.lastText().contains("OpenGL"));
+        QVERIFY(!noGl.view3D()->hasGraph());
+        QCOMPARE(c.chartType->count(), 6);
+        QCOMPARE(lines(noGl.view2D()).size(), 4);
+    }
+};
+
+QTEST_MAIN(TestChartPanel)
+#include "tst_chart_panel.moc"
