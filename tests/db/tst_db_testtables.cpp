@@ -12,6 +12,8 @@ class TestDbTestTables : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
     void unknownTestGivesDefaults();
     void nullColumnsReadAsDefaults();
     void testInfoRoundTrip();
