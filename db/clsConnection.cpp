@@ -119,6 +119,7 @@ void clsConnection::OpenDB(const QString&, const QString&, const QString&, const
     if (!tz::chooseDatabase(dir, location, error)) {
         m_location = tz::DatabaseLocation{};
         m_location.kind = tz::DatabaseLocation::Kind::Server;
+        m_location.uri = QStringLiteral("none (%1 is not usable)").arg(error.section(QLatin1Char(':'), 0, 0));
         m_lastError = openErrorText(QSqlError(error, QString(), QSqlError::ConnectionError));
         if (QSqlDatabase::contains(m_connectionName))
             ADOConnection().close();
@@ -233,8 +234,13 @@ bool clsConnection::isOpen() const
 
 bool clsConnection::noteFailure(const QSqlError& error)
 {
-    if (!m_location.isServer() || !isOpen())
+    if (!m_location.isServer())
         return false;
+    // The driver may already have closed a connection whose server is gone.
+    if (!isOpen()) {
+        m_lost = true;
+        return true;
+    }
     const QString state = error.nativeErrorCode();
     bool gone = connectionGone(state);
     if (!gone && state.isEmpty()) {

@@ -58,6 +58,7 @@ private:
     void createControls();
     void createMenus();
     void createStatusBar();
+    void showDatabaseInUse();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
     QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,
