@@ -10,6 +10,8 @@ packages=(
   libeigen3-dev libxlsxwriter-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3
+  libqt6sql6-psql
+  postgresql
 )
 
 missing=()

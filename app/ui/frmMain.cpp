@@ -271,7 +271,8 @@ void frmMain::showDatabaseInUse() {
     label->setText(QStringLiteral("Database: ") + (where.isEmpty() ? QStringLiteral("none") : where));
     label->setToolTip(label->text());
     label->setMaximumWidth(480);
-    statusBar()->insertPermanentWidget(0, label);
+    // Left of the date and time, after the one normal (message) panel.
+    statusBar()->insertPermanentWidget(1, label);
 }
 
 void frmMain::load() {
