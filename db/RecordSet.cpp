@@ -90,7 +90,9 @@ void RecordSet::fail(QSqlQuery& query)
 {
     const QSqlError error = query.lastError();
     query.finish();
-    m_connection->noteFailure(error);
+    if (m_connection->noteFailure(error))
+        throw DbError(QStringLiteral("The connection to the database server %1 was lost: %2")
+                          .arg(m_connection->description(), error.text().simplified()));
     throw DbError(error);
 }
 

@@ -94,7 +94,13 @@ void TestDbServer::outageReportedThenReconnected()
     // Whatever happens below, the next test finds the server running.
     const auto restart = qScopeGuard([] { PgTestServer::instance().start(); });
     writer.setRESULT_TIME(1);
-    QVERIFY_THROWS_EXCEPTION(tz::DbError, writer.AddNew());
+    try {
+        writer.AddNew();
+        QFAIL("a write to a stopped server succeeded");
+    } catch (const tz::DbError& e) {
+        QVERIFY2(e.text().contains("connection to the database server") && e.text().contains(db.uri),
+                 qPrintable(e.text()));
+    }
     QVERIFY(db.connection.isLost());
     // Still away: every further write is refused the same way, at once.
     QVERIFY_THROWS_EXCEPTION(tz::DbError, writer.AddNew());
@@ -160,6 +166,28 @@ void TestDbServer::cliNamesServerAndCreatesSchema()
     QVERIFY2(err.contains("Database: " + uri.toUtf8()), err.constData());
     QVERIFY(!err.contains("hunter2"));
     QVERIFY(!QFile::exists(dir.filePath("TZ360.db")));
+
+    // Several workstations starting at once on one empty database: one
+    // creates the tables, the others wait for it and find them.
+    const QString fresh = PgTestServer::instance().createDatabase();
+    QList<QTemporaryDir*> benches;
+    QList<QProcess*> starts;
+    for (int i = 0; i < 3; ++i) {
+        benches << new QTemporaryDir;
+        QFile bench(benches.last()->filePath("database.txt"));
+        QVERIFY(bench.open(QIODevice::WriteOnly));
+        bench.write(fresh.toUtf8());
+        bench.close();
+        starts << new QProcess;
+        starts.last()->setWorkingDirectory(benches.last()->path());
+        starts.last()->start(qEnvironmentVariable("TZ360_CLI"), {"list"});
+    }
+    for (QProcess* start : starts) {
+        QVERIFY(start->waitForFinished(30000));
+        QVERIFY2(start->exitCode() == 0, start->readAllStandardError().constData());
+    }
+    qDeleteAll(starts);
+    qDeleteAll(benches);
 
     // The empty server database now has the whole schema.
     clsConnection connection;
