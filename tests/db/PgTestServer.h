@@ -197,14 +197,21 @@ private:
 
     static std::string findBinaries()
     {
+        // TZ360_PG_BINDIR names the one folder to use (an empty or wrong one
+        // shows what happens on a machine without the server).
         QStringList candidates;
         if (qEnvironmentVariableIsSet("TZ360_PG_BINDIR"))
             candidates << qEnvironmentVariable("TZ360_PG_BINDIR");
+        else
+            candidates << QString();
         QDir versions(QStringLiteral("/usr/lib/postgresql"));
         QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         std::sort(found.begin(), found.end(), [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
-        for (const QString& version : found)
-            candidates << versions.filePath(version + QStringLiteral("/bin"));
+        if (candidates[0].isEmpty()) {
+            candidates.clear();
+            for (const QString& version : found)
+                candidates << versions.filePath(version + QStringLiteral("/bin"));
+        }
         for (const QString& bin : candidates)
             if (QFile::exists(bin + QStringLiteral("/initdb")) && QFile::exists(bin + QStringLiteral("/postgres")))
                 return bin.toStdString();
