@@ -1,6 +1,6 @@
 // tz360-cli: the workstation's work that needs no person, from a shell, over
 // the same library code the windows call. Runs in the working directory that
-// holds TZ360.db.
+// holds TZ360.db (or database.txt naming the lab's server).
 #include "cli/AnalyzeCommand.h"
 #include "cli/ReportCommand.h"
 #include "db/DbError.h"
@@ -18,18 +18,23 @@ void usage(QTextStream& out) {
     out << "Usage: tz360-cli <command>\n"
            "\n"
            "Commands:\n"
-           "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
-           "          name, time, researcher (tab separated)\n"
+           "  list    the stored tests, newest first: name, time, researcher (tab separated)\n"
            "  run     a real-time test on one unit without a window (run --help)\n"
            "  add-demo-sequence\n"
            "          stores the short sequence \"Demo\" (two steps, one shear ramp)\n";
     tz::analyzeUsage(out);
     tz::reportUsage(out);
+    out << "\n"
+           "The database is TZ360.db in the working directory, or the PostgreSQL server\n"
+           "named by TZ360_DATABASE or by database.txt there (a postgresql:// URI);\n"
+           "list names it on stderr first.\n";
 }
 
 int list(QTextStream& out, QTextStream& err) {
     clsConnection connection;
     connection.OpenDB(QString(), QString(), QString(), QString());
+    err << "Database: " << connection.description() << "\n";
+    err.flush();
     if (!connection.isOpen()) {
         err << connection.lastError() << "\n";
         return 2;

@@ -17,7 +17,7 @@ void KeyedRecordSet::connectAndSelect(clsConnection& connection, const QVariant&
 {
     bindConnection(connection, [this] {
         m_select = prepare(m_sql.select);
-        m_insert = prepare(m_sql.insert);
+        m_insert = prepareInsert(m_sql.insert);
         m_delete = prepare(m_sql.remove);
     });
     query(*m_select, m_sql.selectParams, {ownerKey});
@@ -33,7 +33,7 @@ void KeyedRecordSet::selectAndLoadFirst(const char* operation, const QVariant& o
 void KeyedRecordSet::insertRow(const QVariantList& values)
 {
     requireConnection("AddNew");
-    execute(*m_insert, m_sql.insertParams, values);
+    executeInsert(*m_insert, m_sql.insertParams, values);
 }
 
 void KeyedRecordSet::deleteRows(const QVariant& ownerKey)

@@ -1,6 +1,7 @@
 #include "db/RecordSet.h"
 
 #include "db/clsConnection.h"
+#include "db/SqlDialect.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
@@ -25,48 +26,111 @@ RecordSet::~RecordSet() = default;
 
 void RecordSet::bindConnection(clsConnection& connection, const std::function<void()>& prepareStatements)
 {
-    if (!connection.isOpen())
+    if (!connection.isOpen() && !connection.isLost())
         throw DbError(QStringLiteral("%1.ConnectX: the database is not open.").arg(QLatin1String(m_className)));
-    if (m_connection == &connection)
+    if (m_connection != &connection) {
+        m_connection = &connection;
+        m_prepareStatements = prepareStatements;
+        m_preparedGeneration = 0;
+        try {
+            m_connection->ensureConnected();
+            prepareIfNeeded();
+        } catch (...) {
+            m_connection = nullptr;
+            throw;
+        }
         return;
-    m_connection = &connection;
-    try {
-        prepareStatements();
-    } catch (...) {
-        m_connection = nullptr;
-        throw;
     }
+    m_connection->ensureConnected();
+    prepareIfNeeded();
 }
 
-void RecordSet::requireConnection(const char* operation) const
+void RecordSet::prepareIfNeeded()
+{
+    if (m_preparedGeneration == m_connection->generation())
+        return;
+    m_prepareStatements();
+    m_preparedGeneration = m_connection->generation();
+}
+
+void RecordSet::requireConnection(const char* operation)
 {
     if (!m_connection)
         throw DbError(QStringLiteral("%1.%2: not connected to the database (ConnectX first).")
                           .arg(QLatin1String(m_className), QLatin1String(operation)));
+    m_connection->ensureConnected();
+    prepareIfNeeded();
 }
 
 QSqlQuery RecordSet::prepare(const char* sql) const
 {
     QSqlQuery query(m_connection->ADOConnection());
     query.setForwardOnly(true);
-    if (!query.prepare(QString::fromLatin1(sql)))
+    if (!query.prepare(m_connection->adaptSql(QString::fromLatin1(sql)))) {
+        m_connection->noteFailure(query.lastError());
         throw DbError(query.lastError());
+    }
     return query;
 }
 
-void RecordSet::execute(QSqlQuery& query, ParamNames names, const QVariantList& values)
+QSqlQuery RecordSet::prepareInsert(const char* sql) const
+{
+    const QString text = insertReturningKey(m_connection->adaptSql(QString::fromLatin1(sql)),
+                                            m_columns.value(0), m_connection->backend());
+    QSqlQuery query(m_connection->ADOConnection());
+    query.setForwardOnly(true);
+    if (!query.prepare(text)) {
+        m_connection->noteFailure(query.lastError());
+        throw DbError(query.lastError());
+    }
+    return query;
+}
+
+void RecordSet::fail(QSqlQuery& query)
+{
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (m_connection->noteFailure(error))
+        throw DbError(QStringLiteral("The connection to the database server %1 was lost: %2")
+                          .arg(m_connection->description(), error.text().simplified()));
+    throw DbError(error);
+}
+
+int RecordSet::execute(QSqlQuery& query, ParamNames names, const QVariantList& values)
 {
     // Every "?" mark gets exactly one value, in the order of its names.
     if (static_cast<qsizetype>(names.size()) != values.size())
         throw DbError(QStringLiteral("%1 parameters for %2 values: %3")
                           .arg(names.size()).arg(values.size()).arg(query.lastQuery()));
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query.bindValue(static_cast<int>(i), values[i]);
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        query.finish();
-        throw DbError(error);
+    const bool server = m_connection->backend() == Backend::Postgres;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        QVariant value = values[i];
+        // The server's TIMESTAMP column holds the workstation's local
+        // wall-clock time, as the embedded file's text does: send that text,
+        // so that no time-zone conversion of the session can shift it.
+        if (server && value.typeId() == QMetaType::QDateTime && !value.isNull())
+            value = value.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        query.bindValue(static_cast<int>(i), value);
     }
+    if (!query.exec())
+        fail(query);
+    return query.numRowsAffected();
+}
+
+void RecordSet::executeInsert(QSqlQuery& insert, ParamNames names, const QVariantList& values)
+{
+    execute(insert, names, values);
+    QVariant key;
+    if (m_connection->backend() == Backend::Postgres) {
+        if (insert.next())
+            key = insert.value(0);
+        if (insert.lastError().isValid())
+            fail(insert);
+    } else {
+        key = insert.lastInsertId();
+    }
+    insert.finish();
+    m_lastInsertId = key.toDouble();
 }
 
 void RecordSet::query(QSqlQuery& select, ParamNames names, const QVariantList& values)
@@ -74,8 +138,9 @@ void RecordSet::query(QSqlQuery& select, ParamNames names, const QVariantList& v
     execute(select, names, values);
     const QSqlRecord record = select.record();
     QStringList fields;
+    // Upper case: the server reports the names of unquoted columns in lower case.
     for (int f = 0; f < record.count(); ++f)
-        fields << record.fieldName(f);
+        fields << record.fieldName(f).toUpper();
     QList<QVariantList> rows;
     while (select.next()) {
         QVariantList row;
@@ -84,11 +149,10 @@ void RecordSet::query(QSqlQuery& select, ParamNames names, const QVariantList& v
             row << select.value(f);
         rows << std::move(row);
     }
-    const QSqlError error = select.lastError();
     // Release the statement so it holds no read lock between queries.
+    if (select.lastError().isValid())
+        fail(select);
     select.finish();
-    if (error.isValid())
-        throw DbError(error);
     m_snapshotFields = std::move(fields);
     m_rows = std::move(rows);
     m_recordsetRows = m_rows.size();
@@ -102,10 +166,9 @@ void RecordSet::requery(QSqlQuery& select, ParamNames names, const QVariantList&
     qsizetype rows = 0;
     while (select.next())
         ++rows;
-    const QSqlError error = select.lastError();
+    if (select.lastError().isValid())
+        fail(select);
     select.finish();
-    if (error.isValid())
-        throw DbError(error);
     m_recordsetRows = rows;
 }
 

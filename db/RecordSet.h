@@ -59,6 +59,11 @@ public:
     // type. Throws DbError for a short array, a NULL or an unconvertible value.
     void setAll(const QVariantList& values);
 
+    // The key the database gave the row of the last AddNew or SaveAs of this
+    // object (0 before any): the new test's or sequence's id, taken from the
+    // insert itself, never looked up by name.
+    double lastInsertId() const { return m_lastInsertId; }
+
     // Rows in the snapshot; row index of the values last loaded.
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int rowIndex() const { return m_row; }
@@ -70,13 +75,22 @@ protected:
     // Binds to the connection (throws when it is not open) and, on the first
     // ConnectX or a different connection, runs prepareStatements; a repeated
     // ConnectX on the same connection reuses the prepared statements. If a
-    // statement cannot be prepared the object stays unbound.
+    // statement cannot be prepared the object stays unbound. After the
+    // connection to a server was lost and opened again, the statements are
+    // prepared again before the next operation.
     void bindConnection(clsConnection& connection, const std::function<void()>& prepareStatements);
-    void requireConnection(const char* operation) const;
+    // Throws unless bound; reconnects a lost server connection first.
+    void requireConnection(const char* operation);
+    // Prepares sql as this connection's engine needs it (db/SqlDialect.h).
     QSqlQuery prepare(const char* sql) const;
+    // An insert that reports the new row's key (the first column).
+    QSqlQuery prepareInsert(const char* sql) const;
 
     // Binds values in mark order and executes; throws DbError on failure.
-    static void execute(QSqlQuery& query, ParamNames names, const QVariantList& values);
+    // Returns the number of rows the statement changed.
+    int execute(QSqlQuery& query, ParamNames names, const QVariantList& values);
+    // Executes an insert of prepareInsert and keeps the key it reports.
+    void executeInsert(QSqlQuery& insert, ParamNames names, const QVariantList& values);
     // Executes a select and copies every row into the snapshot.
     void query(QSqlQuery& select, ParamNames names, const QVariantList& values);
     // Runs a select again only for the recordset's own state (BOF, IsEmpty);
@@ -105,10 +119,15 @@ protected:
 
 private:
     void loadRow(int index);
+    void prepareIfNeeded();
+    [[noreturn]] void fail(QSqlQuery& query);
 
     const char* m_className;
     QStringList m_columns;
     clsConnection* m_connection = nullptr;
+    std::function<void()> m_prepareStatements;
+    quint64 m_preparedGeneration = 0;
+    double m_lastInsertId = 0;
     QStringList m_snapshotFields;     // field names of the snapshot's query
     QList<QVariantList> m_rows;       // [row][field]
     int m_row = 0;

@@ -115,18 +115,17 @@ double saveSequence(clsConnection& connection, const SequenceData& sequence)
         info.setSHUT_DOWN_ATIME(sequence.shutDownATime);
         info.setSHUT_DOWN_VISC(sequence.shutDownVisc);
         info.setSAMPLE_INTERVAL(sequence.sampleInterval);
-        if (sequence.sequenceId != 0)
+        // The key comes from the statement itself: the insert reports the new
+        // header's id, and an update refuses when no header carries the key
+        // any more, so steps are never written under a key that no header
+        // carries (another workstation may have saved or deleted meanwhile).
+        double key = sequence.sequenceId;
+        if (key != 0) {
             info.Update();
-        else
+        } else {
             info.AddNew();
-
-        // Read the header back by name: this gives a new sequence its key, and
-        // shows that an update really reached a stored header, so that steps
-        // are never written under a key that no header carries.
-        const std::optional<SequenceData> stored = readHeader(info, sequence.name);
-        if (!stored || (sequence.sequenceId != 0 && stored->sequenceId != sequence.sequenceId))
-            throw DbError(QStringLiteral("The sequence \"%1\" is no longer stored.").arg(sequence.name));
-        const double key = stored->sequenceId;
+            key = info.lastInsertId();
+        }
 
         steps.setSequenceId(key);
         steps.ConnectX(connection);

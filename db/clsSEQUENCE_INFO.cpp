@@ -38,7 +38,7 @@ void clsSEQUENCE_INFO::ConnectX(clsConnection& connection)
     bindConnection(connection, [this] {
         m_selectByName = prepare(kSelectByName);
         m_nameList = prepare(kNameList);
-        m_insert = prepare(kInsert);
+        m_insert = prepareInsert(kInsert);
         m_update = prepare(kUpdate);
         m_delete = prepare(kDelete);
     });
@@ -67,7 +67,7 @@ void clsSEQUENCE_INFO::GetSeqDetail()
 void clsSEQUENCE_INFO::AddNew()
 {
     requireConnection("AddNew");
-    execute(*m_insert, kInsertParams,
+    executeInsert(*m_insert, kInsertParams,
             {m_SEQUENCE_NAME, m_TIME_BEFORE_READ, m_RAMP_SAMPLE_RATE, m_SAMPLE_POINTS_AVERAGE,
              m_SHUT_DOWN_ATIME, m_SHUT_DOWN_VISC, m_SAMPLE_INTERVAL});
     Refresh();
@@ -76,9 +76,14 @@ void clsSEQUENCE_INFO::AddNew()
 void clsSEQUENCE_INFO::Update()
 {
     requireConnection("Update");
-    execute(*m_update, kUpdateParams,
+    const int changed = execute(*m_update, kUpdateParams,
             {m_SEQUENCE_NAME, m_TIME_BEFORE_READ, m_RAMP_SAMPLE_RATE, m_SAMPLE_POINTS_AVERAGE,
              m_SHUT_DOWN_ATIME, m_SHUT_DOWN_VISC, m_SAMPLE_INTERVAL, m_SEQUENCE_ID});
+    // With several workstations on one database the header may have been
+    // deleted elsewhere since it was loaded: say so rather than report a save.
+    if (changed == 0)
+        throw tz::DbError(QStringLiteral("The sequence \"%1\" is no longer stored; it may have been "
+                                         "deleted at another workstation.").arg(m_SEQUENCE_NAME));
 }
 
 void clsSEQUENCE_INFO::Delete()

@@ -39,7 +39,7 @@ void clsTEST_INFO::prepareAll(clsConnection& connection)
         m_selectByName = prepare(kSelectByName);
         m_selectById = prepare(kSelectById);
         m_list = prepare(kList);
-        m_insert = prepare(kInsert);
+        m_insert = prepareInsert(kInsert);
         m_update = prepare(kUpdate);
         m_delete = prepare(kDelete);
     });
@@ -89,7 +89,7 @@ QVariantList clsTEST_INFO::insertValues(const QString& name) const
 void clsTEST_INFO::AddNew()
 {
     requireConnection("AddNew");
-    execute(*m_insert, kInsertParams, insertValues(m_TEST_NAME));
+    executeInsert(*m_insert, kInsertParams, insertValues(m_TEST_NAME));
     Refresh();
 }
 
@@ -100,7 +100,11 @@ void clsTEST_INFO::Update()
     if (m_TEST_TIME == noTimeSentinel())
         values[static_cast<int>(Col::TEST_TIME) - 1] = QVariant(QMetaType(QMetaType::QDateTime));
     values << roundToInt(m_TEST_ID);
-    execute(*m_update, kUpdateParams, values);
+    // With several workstations on one database the test may have been
+    // deleted elsewhere since it was opened: say so rather than report a save.
+    if (execute(*m_update, kUpdateParams, values) == 0)
+        throw tz::DbError(QStringLiteral("The test \"%1\" is no longer stored; it may have been "
+                                         "deleted at another workstation.").arg(m_TEST_NAME));
 }
 
 QVariantList clsTEST_INFO::All() const
@@ -120,7 +124,7 @@ void clsTEST_INFO::Delete()
 void clsTEST_INFO::SaveAs(const QString& newName)
 {
     requireConnection("SaveAs");
-    execute(*m_insert, kInsertParams, insertValues(newName));
+    executeInsert(*m_insert, kInsertParams, insertValues(newName));
     Refresh();
 }
 

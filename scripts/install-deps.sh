@@ -11,6 +11,8 @@ packages=(
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3
   unzip
+  libqt6sql6-psql
+  postgresql
 )
 
 missing=()

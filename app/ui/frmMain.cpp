@@ -242,11 +242,25 @@ void frmMain::createStatusBar() {
     clock->start(1000);
 }
 
+// Which database this workstation works on: the lab server (its URI, never
+// a password) or the embedded file, so that nobody records into the wrong one.
+void frmMain::showDatabaseInUse() {
+    auto* label = new QLabel(statusBar());
+    label->setObjectName(QStringLiteral("panelDatabase"));
+    const QString where = m_ws.connection.description();
+    label->setText(QStringLiteral("Database: ") + (where.isEmpty() ? QStringLiteral("none") : where));
+    label->setToolTip(label->text());
+    label->setMaximumWidth(480);
+    // Left of the date and time, after the one normal (message) panel.
+    statusBar()->insertPermanentWidget(1, label);
+}
+
 void frmMain::load() {
     m_ws.connection.OpenDB(QStringLiteral("msORA"), QStringLiteral("system"),
                            QStringLiteral("manager"), QString());
     if (!m_ws.connection.lastError().isEmpty())
         m_prompt.message(this, m_ws.connection.lastError(), QString(), Prompt::Icon::Critical);
+    showDatabaseInUse();
 
     m_testInfo = std::make_unique<clsTEST_INFO>();
     m_testResult = std::make_unique<clsTEST_RESULT>();

@@ -79,6 +79,7 @@ private:
     // The chart area (frmMain_Charts.cpp).
     void createChartPanel();
     void showOverlapTest();
+    void showDatabaseInUse();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption);
     QGroupBox* addButtonFrame(const char* name, const QString& title, const QRect& geometry);
     QGroupBox* addOptionFrame(const char* name, const QString& title, const char* first,

@@ -12,10 +12,13 @@ class TestDbTestTables : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
     void unknownTestGivesDefaults();
     void nullColumnsReadAsDefaults();
     void testInfoRoundTrip();
     void listNewestFirst();
+    void namesExactLikeIgnoresCase();
     void updateWithSentinelStoresNull();
     void deleteRemovesEveryRowOfThatNameOnly();
     void pointsOrderedByTime();
@@ -198,17 +201,50 @@ void TestDbTestTables::listNewestFirst()
         info.setRESEARCHER_NAME(QStringLiteral("op-") + name);
         info.AddNew();
     }
+    // A test whose start time was cleared comes last, on both engines.
+    db.sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES ('no time')");
     info.ConnectX(db.connection);
     const QList<QVariantList> used = info.UsedName();
-    QCOMPARE(used[0], (QVariantList{"newest", "middle", "oldest"}));
-    QCOMPARE(info.rowCount(), 3);
+    QCOMPARE(used[0], (QVariantList{"newest", "middle", "oldest", "no time"}));
+    QCOMPARE(info.rowCount(), 4);
 
     const QList<tz::StoredTest> listed = tz::listTests(db.connection);
-    QCOMPARE(listed.size(), 3);
+    QCOMPARE(listed.size(), 4);
+    QVERIFY(!listed[3].time.isValid());
     QCOMPARE(listed[0].name, QStringLiteral("newest"));
     QCOMPARE(listed[0].time, tests[1].second);
     QCOMPARE(listed[0].researcher, QStringLiteral("op-newest"));
     QCOMPARE(listed[2].time, tests[2].second);
+}
+
+void TestDbTestTables::namesExactLikeIgnoresCase()
+{
+    TempDatabase db;
+    clsTEST_INFO info;
+    info.ConnectX(db.connection);
+    for (const char* name : {"HPG Gel 250F", "hpg gel 250f", "Borate XL", "HPG Gel 250F "}) {
+        info.setTEST_NAME(name);
+        info.AddNew();
+    }
+    // A name is found only as typed: letter case and blanks count.
+    info.setTEST_NAME("hpg gel 250f");
+    info.GetTestDetail();
+    QCOMPARE(info.rowCount(), 1);
+    QCOMPARE(info.TEST_NAME(), QStringLiteral("hpg gel 250f"));
+    info.setTEST_NAME("HPG GEL 250F");
+    info.GetTestDetail();
+    QVERIFY(info.Eof());
+
+    // The search's Like ignores letter case on both engines; a quoted
+    // "like" or "desc" inside a value is text and stays as typed.
+    QSqlQuery search(db.connection.ADOConnection());
+    QVERIFY(search.exec(db.connection.adaptSql(
+        "select TEST_NAME from test_info where TEST_NAME Like '%GEL%' and TEST_NAME <> 'like desc'"
+        " order by test_info.TEST_id desc")));
+    QVariantList found;
+    while (search.next())
+        found << search.value(0);
+    QCOMPARE(found, (QVariantList{"HPG Gel 250F ", "hpg gel 250f", "HPG Gel 250F"}));
 }
 
 void TestDbTestTables::updateWithSentinelStoresNull()
