@@ -4,12 +4,22 @@
 
 namespace tz {
 
-namespace {
-QString kUnitHeading(const Settings& s) {
-    if (s.unitSystem == UnitEI) return QStringLiteral("lbf-s^n/ft2");
-    if (s.unitSystem == UnitCGS && s.kPrimeUnit != 1) return QStringLiteral("lb-f s/100 ft2");
+KUnit kUnitFor(const Settings& s) {
+    if (s.unitSystem == UnitEI) return KUnit::LbfPerFt2;
+    if (s.unitSystem == UnitCGS && s.kPrimeUnit != 1) return KUnit::LbfPer100Ft2;
+    return KUnit::DynPerCm2;
+}
+
+QString kUnitText(KUnit unit) {
+    switch (unit) {
+    case KUnit::LbfPerFt2: return QStringLiteral("lbf-s^n/ft2");
+    case KUnit::LbfPer100Ft2: return QStringLiteral("lb-f s/100 ft2");
+    case KUnit::DynPerCm2: break;
+    }
     return QStringLiteral("dyn-s^n/cm2");
 }
+
+namespace {
 
 QString rateHeading(const Settings& s, int i) {
     // EI labs read the classic API rates whatever is configured.
@@ -21,7 +31,7 @@ QString rateHeading(const Settings& s, int i) {
 
 QStringList resultsHeading(const Settings& s) {
     const bool si = s.unitSystem == UnitSI;
-    const QString k = kUnitHeading(s);
+    const QString k = kUnitText(kUnitFor(s));
     return {
         QStringLiteral("Shear\rRamp"),
         QStringLiteral("Time \r(Min)"),

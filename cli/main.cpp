@@ -1,6 +1,7 @@
 // tz360-cli: the workstation's work that needs no person, from a shell, over
 // the same library code the windows call. Runs in the working directory that
 // holds TZ360.db.
+#include "cli/AnalyzeCommand.h"
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
@@ -17,7 +18,9 @@ void usage(QTextStream& out) {
            "Commands:\n"
            "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
            "          name, time, researcher (tab separated)\n"
+           "          name, time, researcher (tab separated)\n"
            "  run     a real-time test on one unit without a window (run --help)\n";
+    tz::analyzeUsage(out);
 }
 
 int list(QTextStream& out, QTextStream& err) {
@@ -51,6 +54,7 @@ int main(int argc, char** argv) {
     }
     if (args[0] == QLatin1String("list")) return list(out, err);
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
+    if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;

@@ -1,5 +1,6 @@
 #include "app/ui/frmMain.h"
 
+#include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
@@ -42,13 +43,13 @@ constexpr QSize kDesignSize(1180, 760);
 // Controls whose windows are not in this build yet stay visible but disabled,
 // so the operator sees the whole workstation and nothing pretends to work.
 constexpr const char* kNotYetAvailable[] = {
-    "cmdOpen",      "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
+    "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
     "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
     "cmdRealTime",  "cmdCalibrate",  "cmbChartType",  "fraDim",     "fraXScale",
     "fraYScale",    "fraData",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuOpen", "MenuReport", "MenuRealTime", "MenuPrintChart", "MenuDetailReport",
+    "MenuReport", "MenuRealTime", "MenuPrintChart", "MenuDetailReport",
     "MenuBriefReport",
 };
 }  // namespace
@@ -61,6 +62,7 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     createControls();
     createMenus();
     createStatusBar();
+    connectOpenedTest();
     for (const char* name : kNotYetAvailable)
         if (auto* w = findChild<QWidget*>(QLatin1String(name))) w->setEnabled(false);
     for (const char* name : kMenusNotYetAvailable)
@@ -216,7 +218,8 @@ void frmMain::createMenus() {
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
-    item(file, "MenuOpen", QStringLiteral("&Open Saved Test"));
+    connect(item(file, "MenuOpen", QStringLiteral("&Open Saved Test")), &QAction::triggered, this,
+            &frmMain::showOpenTest);
     connect(item(file, "MenuSetup", QStringLiteral("&Setup")), &QAction::triggered, this,
             &frmMain::showSetup);
     item(file, "MenuReport", QStringLiteral("Re&port..."));
@@ -336,7 +339,7 @@ void frmMain::exitProgram() {
 }
 
 void frmMain::overlapCharts() {
-    if (m_openedTestName.isEmpty()) {
+    if (openedTestName().isEmpty()) {
         m_prompt.message(this,
                          QStringLiteral("No opened test to overlap on.  Please open one test first."),
                          QStringLiteral("Operation Error"), Prompt::Icon::None);
@@ -356,6 +359,8 @@ void frmMain::showShearRate() {
     frmShearRate dialog(m_ws.settings, m_prompt, this);
     dialog.exec();
     buildResultsHeading();
+    // The numbers follow the heading's unit and rates, so they are redone too.
+    m_session->reanalyse();
 }
 
 void frmMain::showHelp() {

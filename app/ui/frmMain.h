@@ -21,7 +21,9 @@ class clsTEST_RESULT;
 
 namespace tz {
 
+class OpenedTestSession;
 class Prompt;
+class frmOpenTest;
 struct Workstation;
 
 class frmMain : public QMainWindow {
@@ -42,8 +44,11 @@ public:
     // The per-ramp results table heading, rebuilt after the shear rates change.
     void buildResultsHeading();
 
-    QString openedTestName() const { return m_openedTestName; }
-    int openedTestId() const { return m_openedTestId; }
+    QString openedTestName() const;
+    int openedTestId() const;
+    // The opened test: charts, reports and the test information window
+    // attach to its opened() / closed() signals.
+    OpenedTestSession& openedTest() { return *m_session; }
     const ProportionalLayout& layoutTable() const { return m_layout; }
 
 signals:
@@ -70,6 +75,14 @@ private:
     void showAbout();
     void overlapCharts();
 
+    // Opening a saved test (frmMain_OpenTest.cpp).
+    void showOpenTest();
+    void openSelectedTest(frmOpenTest& dialog);
+    void fillResultsGrid();
+    void fillAdditivesGrid();
+    void closeOpenedTest();
+    void connectOpenedTest();
+
     Workstation& m_ws;
     Prompt& m_prompt;
     std::unique_ptr<clsTEST_INFO> m_testInfo;
@@ -87,8 +100,7 @@ private:
     QWidget* m_help = nullptr;
 
     ProportionalLayout m_layout;
-    QString m_openedTestName;
-    int m_openedTestId = 0;
+    std::unique_ptr<OpenedTestSession> m_session;
     bool m_exitWithoutAsking = false;
 };
 
