@@ -18,7 +18,6 @@ void usage(QTextStream& out) {
            "Commands:\n"
            "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
            "          name, time, researcher (tab separated)\n"
-           "          name, time, researcher (tab separated)\n"
            "  run     a real-time test on one unit without a window (run --help)\n";
     tz::analyzeUsage(out);
 }
