@@ -11,6 +11,7 @@
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
 #include "db/clsTEST_RESULT.h"
+#include "instrument/frmMDIRealTime.h"
 #include "setup/frmSetup.h"
 #include "setup/frmShearRate.h"
 
@@ -45,11 +46,11 @@ constexpr QSize kDesignSize(1180, 760);
 constexpr const char* kNotYetAvailable[] = {
     "cmdOverlap",    "cmdPrintChart", "cmdReport",  "cmdBriefPrint",
     "cmdDetailReport", "cmdExportExcel", "cmdExcelDetail", "cmdCorvane", "cmdRelated",
-    "cmdRealTime",  "cmdCalibrate",  "cmbChartType",  "fraDim",     "fraXScale",
+    "cmdCalibrate",  "cmbChartType",  "fraDim",     "fraXScale",
     "fraYScale",    "fraData",
 };
 constexpr const char* kMenusNotYetAvailable[] = {
-    "MenuReport", "MenuRealTime", "MenuPrintChart", "MenuDetailReport",
+    "MenuReport", "MenuPrintChart", "MenuDetailReport",
     "MenuBriefReport",
 };
 }  // namespace
@@ -197,9 +198,10 @@ void frmMain::createControls() {
     auto* unitBox =
         addButtonFrame("fraInstruments", QStringLiteral("Instruments"), QRect(892, 504, 280, 156));
     auto* setup = addButton(unitBox, "cmdSetup", QStringLiteral("&Setup"));
-    addButton(unitBox, "cmdRealTime", QStringLiteral("Real &Time Test"));
+    auto* realTime = addButton(unitBox, "cmdRealTime", QStringLiteral("Real &Time Test"));
     addButton(unitBox, "cmdCalibrate", QStringLiteral("&Calibrate"));
     connect(setup, &QPushButton::clicked, this, &frmMain::showSetup);
+    connect(realTime, &QPushButton::clicked, this, &frmMain::showRealTime);
 
     auto* exit = new QPushButton(QStringLiteral("&Exit"), m_area);
     exit->setObjectName(QStringLiteral("cmdExit"));
@@ -223,7 +225,8 @@ void frmMain::createMenus() {
     connect(item(file, "MenuSetup", QStringLiteral("&Setup")), &QAction::triggered, this,
             &frmMain::showSetup);
     item(file, "MenuReport", QStringLiteral("Re&port..."));
-    item(file, "MenuRealTime", QStringLiteral("Real &Time Test"));
+    connect(item(file, "MenuRealTime", QStringLiteral("Real &Time Test")), &QAction::triggered, this,
+            &frmMain::showRealTime);
     item(file, "MenuPrintChart", QStringLiteral("Print Chart"));
     file->addSeparator();
     connect(item(file, "MenuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
@@ -330,6 +333,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     if (m_help) m_help->close();
+    if (m_realTime) m_realTime->close();  // each unit window closes its port
     emit programEnded();
 }
 
@@ -353,6 +357,19 @@ void frmMain::showSetup() {
     connect(setup, &frmSetup::closed, this, &QWidget::show);
     hide();
     setup->show();
+}
+
+// One frame for all units; asking again brings it to the front.
+void frmMain::showRealTime() {
+    if (!m_realTime) {
+        auto* frame = new frmMDIRealTime(m_ws.settings, m_ws.connection, m_prompt);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->load();
+        m_realTime = frame;
+    }
+    m_realTime->show();
+    m_realTime->raise();
+    m_realTime->activateWindow();
 }
 
 void frmMain::showShearRate() {

@@ -4,6 +4,7 @@
 #include "app/ui/ProportionalLayout.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QButtonGroup;
@@ -70,6 +71,7 @@ private:
                               const QString& secondCaption, const QRect& geometry);
     void centreOnScreen();
     void showSetup();
+    void showRealTime();
     void showShearRate();
     void showHelp();
     void showAbout();
@@ -98,6 +100,7 @@ private:
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
     QWidget* m_help = nullptr;
+    QPointer<QWidget> m_realTime;
 
     ProportionalLayout m_layout;
     std::unique_ptr<OpenedTestSession> m_session;

@@ -1,0 +1,58 @@
+#pragma once
+// The frame that holds the unit windows: one per installed TZ360 unit, each
+// on the serial port initial.txt names for it, at most eight.
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+class QAction;
+class QMdiArea;
+class clsConnection;
+
+namespace tz {
+
+class Prompt;
+class frmRealTime;
+struct Settings;
+
+class frmMDIRealTime : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kUnits = 8;
+
+    frmMDIRealTime(Settings& settings, clsConnection& connection, Prompt& prompt,
+                   QWidget* parent = nullptr);
+    ~frmMDIRealTime() override;
+
+    // Enables the add entries of the installed units and reads the unit system.
+    void load();
+
+    // "Regular Test" > "Add TZ360 Unit n": the unit window on its port, with
+    // its bob. The window stays (without a port) when the port cannot be opened.
+    frmRealTime* addRegularUnit(int unit);
+
+    frmRealTime* unitWindow(int unit) const;
+    QAction* regularEntry(int unit) const { return m_regular[unit - 1]; }
+    QAction* dynamicEntry(int unit) const { return m_dynamic[unit - 1]; }
+    QMdiArea* area() const { return m_area; }
+
+    void tileHorizontally();
+    void tileVertically();
+    void cascade();
+
+private:
+    void createMenus();
+    void formLoadError(const QString& description, int number);
+    void unitUnloaded(int unit);
+    void restoreChildren();
+
+    Settings& m_settings;
+    clsConnection& m_connection;
+    Prompt& m_prompt;
+    QMdiArea* m_area;
+    std::array<QAction*, kUnits> m_regular{};
+    std::array<QAction*, kUnits> m_dynamic{};
+    std::array<QPointer<frmRealTime>, kUnits> m_units{};
+};
+
+}  // namespace tz

@@ -1,0 +1,510 @@
+#include "instrument/frmRealTime.h"
+
+#include "app/NumberFormat.h"
+#include "app/ui/Prompt.h"
+#include "db/DbError.h"
+#include "db/NewTest.h"
+#include "db/SequenceData.h"
+#include "instrument/DatabasePointWriter.h"
+#include "instrument/TimeScale.h"
+#include "instrument/UnitLink.h"
+#include "instrument/frmNameSeq.h"
+#include "testinfo/frmTestRelatedInfo.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTime>
+#include <QVBoxLayout>
+
+namespace tz {
+
+namespace {
+
+// The client area the proportions are taken from.
+constexpr QSize kDesignSize(980, 620);
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    b->setMinimumHeight(24);
+    return b;
+}
+
+QLineEdit* reading(QWidget* parent, const char* name) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    box->setMinimumWidth(70);
+    return box;
+}
+
+QLabel* panel(QStatusBar* bar, const char* name) {
+    auto* label = new QLabel(bar);
+    label->setObjectName(QLatin1String(name));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return label;
+}
+
+}  // namespace
+
+frmRealTime::frmRealTime(Prompt& prompt, QWidget* parent)
+    : QWidget(parent), m_prompt(prompt), m_link(std::make_unique<UnitLink>()) {
+    setObjectName(QStringLiteral("frmRealTime"));
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &frmRealTime::onTimer);
+    createControls();
+}
+
+frmRealTime::~frmRealTime() {
+    m_timer.stop();
+    m_controller.reset();
+    m_writer.reset();
+}
+
+void frmRealTime::createControls() {
+    auto* top = new QVBoxLayout(this);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    m_area = new QWidget(this);
+    m_area->setObjectName(QStringLiteral("clientArea"));
+    m_area->resize(kDesignSize);
+    top->addWidget(m_area, 1);
+
+    // Heading: unit, sequence, test and the unit's state.
+    m_lblUnit = new QLabel(QStringLiteral("Unit"), m_area);
+    m_lblUnit->setObjectName(QStringLiteral("lblUnit"));
+    QFont big = m_lblUnit->font();
+    big.setPointSizeF(big.pointSizeF() * 1.5);
+    big.setBold(true);
+    m_lblUnit->setFont(big);
+    m_lblUnit->setGeometry(8, 6, 110, 30);
+
+    auto* heading = new QWidget(m_area);
+    heading->setObjectName(QStringLiteral("fraHeading"));
+    heading->setGeometry(120, 4, 580, 34);
+    auto* headingRow = new QHBoxLayout(heading);
+    headingRow->setContentsMargins(0, 0, 0, 0);
+    m_lblSequence = new QLabel(QStringLiteral("Sequence: (none selected)"), heading);
+    m_lblSequence->setObjectName(QStringLiteral("lblSeqName"));
+    m_lblTestName = new QLabel(QStringLiteral("Test: "), heading);
+    m_lblTestName->setObjectName(QStringLiteral("lblTestName"));
+    headingRow->addWidget(m_lblSequence, 1);
+    headingRow->addWidget(m_lblTestName, 1);
+
+    m_lblStatus = new QLabel(kStatusBeforeFirstFrame, m_area);
+    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    m_lblStatus->setAlignment(Qt::AlignCenter);
+    m_lblStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_lblStatus->setFont(big);
+    m_lblStatus->setGeometry(708, 6, 264, 30);
+
+    // Live readings of the last status frame.
+    auto* readings = new QGroupBox(QStringLiteral("Readings"), m_area);
+    readings->setObjectName(QStringLiteral("fraReadings"));
+    readings->setGeometry(8, 44, 300, 300);
+    auto* form = new QFormLayout(readings);
+    form->setLabelAlignment(Qt::AlignRight);
+    m_txtSampleTemp = reading(readings, "txtSampleTemp");
+    m_txtBathTemp = reading(readings, "txtBathTemp");
+    m_txtSetPoint = reading(readings, "txtSetPoint");
+    m_txtSpeed = reading(readings, "txtSpeed");
+    m_txtShearRate = reading(readings, "txtShearRate");
+    m_txtShearStress = reading(readings, "txtShearStress");
+    m_txtPressure = reading(readings, "txtPressure");
+    m_txtViscosity = reading(readings, "txtViscosity");
+    // The set point box answers a click with the confirmation; Tab passes it by.
+    m_txtSetPoint->setReadOnly(false);
+    m_txtSetPoint->setFocusPolicy(Qt::ClickFocus);
+    m_txtSetPoint->installEventFilter(this);
+    form->addRow(QStringLiteral("Sample Temp (°F):"), m_txtSampleTemp);
+    form->addRow(QStringLiteral("Bath Temp (°F):"), m_txtBathTemp);
+    form->addRow(QStringLiteral("Set Point (°F):"), m_txtSetPoint);
+    form->addRow(QStringLiteral("Speed (rpm):"), m_txtSpeed);
+    form->addRow(QStringLiteral("Shear Rate (1/s):"), m_txtShearRate);
+    form->addRow(QStringLiteral("Shear Stress (dyn/cm²):"), m_txtShearStress);
+    form->addRow(QStringLiteral("Pressure (psi):"), m_txtPressure);
+    form->addRow(QStringLiteral("Viscosity (cP):"), m_txtViscosity);
+
+    // Sequence and test commands.
+    auto* commands = new QGroupBox(QStringLiteral("Test"), m_area);
+    commands->setObjectName(QStringLiteral("fraCommands"));
+    commands->setGeometry(316, 44, 200, 300);
+    auto* column = new QVBoxLayout(commands);
+    auto* select = button(commands, "cmdSelectSeq", QStringLiteral("Select Se&quence"));
+    auto* send = button(commands, "cmdSendSeq", QStringLiteral("Se&nd Sequence"));
+    auto* refresh = button(commands, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"));
+    auto* start = button(commands, "cmdStart", QStringLiteral("&Start"));
+    auto* stop = button(commands, "cmdStop", QStringLiteral("S&top"));
+    m_chkSelfZero = new QCheckBox(QStringLiteral("Check to perform self-zeroing"), commands);
+    m_chkSelfZero->setObjectName(QStringLiteral("chkSelfZero"));
+    for (QWidget* w : {static_cast<QWidget*>(select), static_cast<QWidget*>(send),
+                       static_cast<QWidget*>(refresh), static_cast<QWidget*>(start),
+                       static_cast<QWidget*>(stop), static_cast<QWidget*>(m_chkSelfZero)})
+        column->addWidget(w);
+
+    // Unit commands.
+    auto* unit = new QGroupBox(QStringLiteral("Unit"), m_area);
+    unit->setObjectName(QStringLiteral("fraUnit"));
+    unit->setGeometry(524, 44, 200, 300);
+    auto* unitColumn = new QVBoxLayout(unit);
+    auto* zero = button(unit, "cmdZero", QStringLiteral("&Zero"));
+    auto* preheatRow = new QHBoxLayout;
+    auto* preheat = button(unit, "cmdPreheat", QStringLiteral("&Preheat"));
+    m_txtPreheat = new QLineEdit(QStringLiteral("150"), unit);
+    m_txtPreheat->setObjectName(QStringLiteral("txtPreheat"));
+    m_txtPreheat->setToolTip(QStringLiteral("Preheat temperature (°F)"));
+    m_txtPreheat->setMaximumWidth(60);
+    preheatRow->addWidget(preheat, 1);
+    preheatRow->addWidget(m_txtPreheat);
+    preheatRow->addWidget(new QLabel(QStringLiteral("°F"), unit));
+    auto* retrieve = button(unit, "cmdRetrieve", QStringLiteral("Retrieve &Last Result"));
+    // Downloading a stand-alone run's results is not in this build yet.
+    retrieve->setEnabled(false);
+    m_cmdExit = button(unit, "cmdExit", QStringLiteral("E&xit"));
+    unitColumn->addWidget(zero);
+    unitColumn->addLayout(preheatRow);
+    unitColumn->addWidget(retrieve);
+    unitColumn->addStretch();
+    unitColumn->addWidget(m_cmdExit);
+
+    // What happened to the recorded points.
+    m_lblPoints = new QLabel(m_area);
+    m_lblPoints->setObjectName(QStringLiteral("lblPoints"));
+    m_lblPoints->setWordWrap(true);
+    m_lblPoints->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_lblPoints->setGeometry(732, 50, 240, 290);
+
+    // The live chart and the per-ramp fits take these places.
+    m_graph = new QFrame(m_area);
+    m_graph->setObjectName(QStringLiteral("CWGraph1"));
+    static_cast<QFrame*>(m_graph)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_graph->setGeometry(8, 352, 480, 262);
+    m_grid = new QTableWidget(1, 12, m_area);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setGeometry(496, 352, 476, 262);
+    m_grid->setTabKeyNavigation(false);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_panelStartTime = panel(m_statusBar, "StartTime");
+    m_panelElapsedTime = panel(m_statusBar, "ElapsedTime");
+    m_panelSend = panel(m_statusBar, "SendResult");
+    auto* panelUnit = panel(m_statusBar, "UnitPort");
+    m_statusBar->addWidget(panelUnit, 1);
+    m_statusBar->addWidget(m_panelStartTime, 1);
+    m_statusBar->addWidget(m_panelElapsedTime, 1);
+    m_statusBar->addWidget(m_panelSend, 2);
+    top->addWidget(m_statusBar);
+
+    connect(select, &QPushButton::clicked, this, &frmRealTime::selectSequence);
+    connect(send, &QPushButton::clicked, this, &frmRealTime::sendSequence);
+    connect(refresh, &QPushButton::clicked, this, &frmRealTime::refreshSequence);
+    connect(start, &QPushButton::clicked, this, &frmRealTime::startClicked);
+    connect(stop, &QPushButton::clicked, this, &frmRealTime::stopClicked);
+    connect(m_cmdExit, &QPushButton::clicked, this, &frmRealTime::exitClicked);
+    connect(zero, &QPushButton::clicked, this, [this] {
+        if (m_controller) m_controller->zero();
+    });
+    connect(preheat, &QPushButton::clicked, this, [this] {
+        if (m_controller) m_controller->preheat(val(m_txtPreheat->text()));
+    });
+    connect(m_chkSelfZero, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_controller) m_controller->setSelfZeroEnabled(on);
+    });
+
+    setTabOrder(select, send);
+    setTabOrder(send, refresh);
+    setTabOrder(refresh, start);
+    setTabOrder(start, stop);
+    setTabOrder(stop, m_chkSelfZero);
+    setTabOrder(m_chkSelfZero, zero);
+    setTabOrder(zero, preheat);
+    setTabOrder(preheat, m_txtPreheat);
+    setTabOrder(m_txtPreheat, m_cmdExit);
+    setTabOrder(m_cmdExit, m_grid);
+
+    m_layout.record(m_area);
+    m_area->installEventFilter(this);
+    setMinimumSize(820, 560);
+    resize(kDesignSize + QSize(0, m_statusBar->sizeHint().height()));
+}
+
+void frmRealTime::InitialInst(clsConnection& connection) {
+    m_connection = &connection;
+    m_writer = std::make_unique<DatabasePointWriter>(connection);
+    m_controller = std::make_unique<RunController>(*m_link, *m_writer);
+    m_controller->setUnitNumber(unitNumber());
+    m_controller->setSelfZeroEnabled(m_chkSelfZero->isChecked());
+    connectController();
+}
+
+void frmRealTime::connectController() {
+    RunController* c = m_controller.get();
+    connect(c, &RunController::frameReceived, this, &frmRealTime::showFrame);
+    connect(c, &RunController::statusTextChanged, m_lblStatus, &QLabel::setText);
+    connect(c, &RunController::exitEnabledChanged, m_cmdExit, &QWidget::setEnabled);
+    connect(c, &RunController::runStarted, this, [this](int, const QDateTime& when) {
+        m_panelStartTime->setText(QStringLiteral("Start Time: ") +
+                                  QLocale().toString(when.time(), QStringLiteral("hh:mm")));
+        m_panelElapsedTime->setText(RunController::elapsedPanelText(0));
+    });
+    connect(c, &RunController::elapsedChanged, this, [this](int seconds) {
+        m_panelElapsedTime->setText(RunController::elapsedPanelText(seconds));
+    });
+    connect(c, &RunController::sequenceSendFinished, this,
+            [this](bool, const QString& text) { m_panelSend->setText(text); });
+    connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
+    connect(c, &RunController::pointsRecovered, this, [this](int stored) {
+        m_lblPoints->setStyleSheet(QString());
+        m_lblPoints->setText(QStringLiteral("%1 waiting point(s) stored.").arg(stored));
+    });
+    connect(c, &RunController::pointRecorded, this, [this](const RecordedPoint&, bool stored) {
+        if (!stored) return;
+        m_lblPoints->setStyleSheet(QString());
+        m_lblPoints->setText(QStringLiteral("Points recorded: %1").arg(m_controller->pointsRecorded()));
+    });
+}
+
+void frmRealTime::setUnitNumber(int unit) {
+    m_lblUnit->setText(QStringLiteral("Unit %1").arg(unit));
+    setWindowTitle(QStringLiteral("Unit %1 Real Time Test").arg(unit));
+    if (m_controller) m_controller->setUnitNumber(unit);
+}
+
+int frmRealTime::unitNumber() const {
+    // The unit label names the unit: "Unit 1" ... "Unit 8".
+    return m_lblUnit->text().mid(5).toInt();
+}
+
+bool frmRealTime::openPort(int comm, QString* errorText) {
+    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
+        p->setText(QStringLiteral("Comm %1").arg(comm));
+    if (m_link->open(comm)) {
+        if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
+            p->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
+        return true;
+    }
+    if (errorText) *errorText = m_link->errorString();
+    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
+        p->setText(QStringLiteral("Comm %1: not open").arg(comm));
+    return false;
+}
+
+bool frmRealTime::portOpen() const { return m_link->isOpen(); }
+
+void frmRealTime::startTimer() { m_timer.start(scaledMs(RunController::kTickMs)); }
+
+void frmRealTime::restartTimer() {
+    if (!m_controller) return;
+    m_timer.start(scaledMs(m_controller->nextIntervalMs()));
+}
+
+void frmRealTime::onTimer() {
+    if (!m_controller) return;
+    const int next = m_controller->tick();
+    m_timer.start(scaledMs(next));
+}
+
+void frmRealTime::showFrame(const StatusFrame& frame) {
+    m_txtSampleTemp->setText(frame.sampleTempText);
+    m_txtBathTemp->setText(frame.bathTempText);
+    // Not while the operator is in the box.
+    if (!m_txtSetPoint->hasFocus()) m_txtSetPoint->setText(frame.setPointText);
+    m_txtSpeed->setText(frame.speedText);
+    m_txtShearRate->setText(frame.shearRateText);
+    m_txtShearStress->setText(frame.shearStressText);
+    m_txtPressure->setText(frame.pressureText);
+    m_txtViscosity->setText(frame.viscosityText);
+}
+
+void frmRealTime::showPointBacklog(const QString& reason, int pending) {
+    m_lblPoints->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_lblPoints->setText(
+        QStringLiteral("%1 point(s) not yet stored in the database: %2\nThe test goes on; "
+                       "they are written again with the next point.")
+            .arg(pending)
+            .arg(reason));
+}
+
+void frmRealTime::selectSequence() {
+    if (!m_connection) return;
+    if (!m_nameSeq) {
+        m_nameSeq = new frmNameSeq(this);
+        connect(m_nameSeq, &frmNameSeq::SelectedTestName, this,
+                &frmRealTime::cfNameSeq_SelectedTestName);
+    }
+    try {
+        m_nameSeq->fill(*m_connection);
+    } catch (const DbError& e) {
+        m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
+        return;
+    }
+    m_nameSeq->show();
+    m_nameSeq->raise();
+    m_nameSeq->activateWindow();
+}
+
+void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
+    if (!name.isEmpty()) m_sequenceName = name;
+    if (m_nameSeq) m_nameSeq->hide();
+    if (m_sequenceName.isEmpty() || !m_connection || !m_controller) return;
+    try {
+        const std::optional<SequenceData> sequence = loadSequence(*m_connection, m_sequenceName);
+        if (!sequence) {
+            m_prompt.message(this, QStringLiteral("The sequence \"%1\" is no longer stored.")
+                                       .arg(m_sequenceName));
+            return;
+        }
+        m_controller->setSequence(*sequence);
+        m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
+        m_grid->setRowCount(1);
+        m_grid->clearContents();
+    } catch (const DbError& e) {
+        m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
+    }
+}
+
+void frmRealTime::sendSequence() {
+    if (!m_controller) return;
+    switch (m_controller->beginSequenceDownload()) {
+    case RunController::DownloadResult::NoSequence:
+        m_prompt.message(this, RunController::kSelectSequenceMessage);
+        return;
+    case RunController::DownloadResult::Busy:
+        return;
+    case RunController::DownloadResult::Started:
+    case RunController::DownloadResult::SendFailed:
+        m_panelSend->clear();
+        restartTimer();
+        return;
+    }
+}
+
+void frmRealTime::startClicked() {
+    if (!m_controller || !m_connection) return;
+    m_grid->setRowCount(1);
+    m_grid->clearContents();
+    if (m_controller->running() || !m_controller->sequence()) return;
+
+    std::unique_ptr<frmTestRelatedInfo> dialog;
+    try {
+        dialog = std::make_unique<frmTestRelatedInfo>(*m_connection, m_prompt, this);
+    } catch (const DbError& e) {
+        m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
+        return;
+    }
+    dialog->setWindowTitle(QStringLiteral("Input Test Information"));
+    if (!m_bobStr.isEmpty()) dialog->setBobNo(m_bobStr);
+    dialog->exec();
+    if (dialog->mlCanceled()) return;
+    const TestInfoFields fields = dialog->fields();
+    const QList<AdditiveRow> additives = dialog->additiveRows();
+    dialog.reset();
+
+    if (!m_controller->setBob(val(fields.bobRadius), val(fields.bobLength))) {
+        m_prompt.message(this, QStringLiteral("A bob of radius %1 cm and effective length %2 cm "
+                                              "cannot be used in this rotor. Please check the bob.")
+                                   .arg(fields.bobRadius, fields.bobLength));
+        return;
+    }
+    QString storeError;
+    const auto result = m_controller->start([&]() -> std::optional<int> {
+        try {
+            return storeNewTest(*m_connection, toTestInformation(fields),
+                                toAdditiveEntries(additives));
+        } catch (const DbError& e) {
+            storeError = e.text();
+            return std::nullopt;
+        }
+    });
+    switch (result) {
+    case RunController::StartResult::Started:
+        m_lblTestName->setText(QStringLiteral("Test: ") + fields.testName);
+        break;
+    case RunController::StartResult::PressureTooLow:
+        m_prompt.message(this, RunController::kPressureTooLowMessage);
+        break;
+    case RunController::StartResult::TestNotStored:
+        m_prompt.message(this, QStringLiteral("The test could not be stored: ") + storeError,
+                         QString(), Prompt::Icon::Critical);
+        break;
+    case RunController::StartResult::NotIdle:
+    case RunController::StartResult::NoSequence:
+        break;
+    }
+    restartTimer();
+}
+
+void frmRealTime::stopClicked() {
+    if (!m_controller) return;
+    m_controller->stop();
+    restartTimer();
+}
+
+void frmRealTime::refreshSequence() {
+    if (!m_controller || !m_connection || m_sequenceName.isEmpty()) return;
+    if (m_controller->runState() != RunController::RunState::Step) return;
+    try {
+        const std::optional<SequenceData> sequence = loadSequence(*m_connection, m_sequenceName);
+        if (!sequence) return;
+        m_controller->refreshSequence(*sequence);
+        restartTimer();
+    } catch (const DbError& e) {
+        m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
+    }
+}
+
+void frmRealTime::exitClicked() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+bool frmRealTime::eventFilter(QObject* watched, QEvent* event) {
+    // Every control keeps its share of the client area, whatever the window size.
+    if (watched == m_area && event->type() == QEvent::Resize) m_layout.apply(m_area->size());
+    if (watched == m_txtSetPoint && event->type() == QEvent::FocusOut)
+        QMetaObject::invokeMethod(this, &frmRealTime::confirmSetPointChange, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmRealTime::confirmSetPointChange() {
+    if (m_unloaded) return;
+    // There is no command that sets the temperature alone: the unit's own set
+    // point comes back with the next reading, whatever the answer.
+    m_prompt.ask(this, kSetPointQuestion, kSetPointTitle, Prompt::Buttons::OkCancel,
+                 Prompt::Icon::Question);
+    if (m_controller) m_txtSetPoint->setText(formatNumber(m_controller->readings().setPointF, u"0"));
+}
+
+void frmRealTime::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+}
+
+void frmRealTime::unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    m_timer.stop();
+    if (m_nameSeq) m_nameSeq->hide();
+    emit unloaded(unitNumber());
+    m_link->close();
+}
+
+}  // namespace tz

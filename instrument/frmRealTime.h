@@ -1,0 +1,128 @@
+#pragma once
+// The window of one TZ360 unit: the operator picks and sends a sequence,
+// enters the test information, starts the test and watches the readings.
+// The run itself lives in RunController; this window owns the unit's line,
+// the timer that drives the run, and what the operator sees.
+#include "app/ui/ProportionalLayout.h"
+#include "instrument/RunController.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTableWidget;
+class clsConnection;
+
+namespace tz {
+
+class DatabasePointWriter;
+class Prompt;
+class UnitLink;
+class frmNameSeq;
+struct StatusFrame;
+
+class frmRealTime : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmRealTime(Prompt& prompt, QWidget* parent = nullptr);
+    ~frmRealTime() override;
+
+    // Takes the workstation's connection; the window stores its points there.
+    void InitialInst(clsConnection& connection);
+
+    // "Unit n": the unit label, the caption and the error-log lines.
+    void setUnitNumber(int unit);
+    int unitNumber() const;
+
+    // This unit's line of BOBINFO.TXT: the default bob of a new test.
+    void setMlBobStr(const QString& bob) { m_bobStr = bob; }
+    QString mlBobStr() const { return m_bobStr; }
+
+    // Opens Comm k ("19200,n,8,1"); false with the reason in errorText.
+    bool openPort(int comm, QString* errorText);
+    bool portOpen() const;
+    // Polling starts: one tick a second (scaled by TZ360_TIME_SCALE).
+    void startTimer();
+
+    RunController* controller() const { return m_controller.get(); }
+    UnitLink& link() const { return *m_link; }
+    QTimer& timer() { return m_timer; }
+
+    // The buttons, for the frame and for tests that drive the window.
+    void selectSequence();       // "Select Sequence"
+    void sendSequence();         // "Send Sequence"
+    void startClicked();         // "Start"
+    void stopClicked();          // "Stop"
+    void refreshSequence();      // "Refresh Test Sequence"
+    void exitClicked();          // "Exit"
+
+    // Loads the chosen sequence (an empty choice keeps the old one).
+    void cfNameSeq_SelectedTestName(const QString& name);
+    QString sequenceName() const { return m_sequenceName; }
+
+signals:
+    // The window unloads: the frame enables this unit's menu entry again.
+    void unloaded(int unit);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void connectController();
+    void onTimer();
+    void restartTimer();
+    void showFrame(const StatusFrame& frame);
+    void showPointBacklog(const QString& reason, int pending);
+    void confirmSetPointChange();
+    void unload();
+
+    Prompt& m_prompt;
+    clsConnection* m_connection = nullptr;
+    std::unique_ptr<UnitLink> m_link;
+    std::unique_ptr<DatabasePointWriter> m_writer;
+    std::unique_ptr<RunController> m_controller;
+    QTimer m_timer;
+    frmNameSeq* m_nameSeq = nullptr;
+
+    QString m_bobStr;
+    QString m_sequenceName;
+    bool m_unloaded = false;
+
+    QWidget* m_area = nullptr;
+    ProportionalLayout m_layout;
+    QLabel* m_lblUnit = nullptr;
+    QLabel* m_lblSequence = nullptr;
+    QLabel* m_lblTestName = nullptr;
+    QLabel* m_lblStatus = nullptr;
+    QLabel* m_lblPoints = nullptr;
+    QLineEdit* m_txtSampleTemp = nullptr;
+    QLineEdit* m_txtBathTemp = nullptr;
+    QLineEdit* m_txtSetPoint = nullptr;
+    QLineEdit* m_txtSpeed = nullptr;
+    QLineEdit* m_txtShearRate = nullptr;
+    QLineEdit* m_txtShearStress = nullptr;
+    QLineEdit* m_txtPressure = nullptr;
+    QLineEdit* m_txtViscosity = nullptr;
+    QLineEdit* m_txtPreheat = nullptr;
+    QCheckBox* m_chkSelfZero = nullptr;
+    QPushButton* m_cmdExit = nullptr;
+    QTableWidget* m_grid = nullptr;
+    QWidget* m_graph = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panelStartTime = nullptr;
+    QLabel* m_panelElapsedTime = nullptr;
+    QLabel* m_panelSend = nullptr;
+};
+
+inline const QString kSetPointQuestion =
+    QStringLiteral("Do you reall want to change the temperature setpoint? ");
+inline const QString kSetPointTitle = QStringLiteral("Change Confirmation.");
+
+}  // namespace tz

@@ -1,0 +1,232 @@
+// The multi-unit frame and the unit window without an instrument: menus from
+// initial.txt, the port of each unit, its bob, closing a unit window, and the
+// unit window's own refusals.
+#include "tests/db/TempDatabase.h"
+#include "tests/support/ScriptedPrompt.h"
+
+#include "app/Settings.h"
+#include "db/SequenceData.h"
+#include "instrument/CommPorts.h"
+#include "instrument/UnitLink.h"
+#include "instrument/frmMDIRealTime.h"
+#include "instrument/frmRealTime.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+using namespace tz;
+
+namespace {
+
+void writeFile(const QString& name, const QByteArray& text) {
+    QFile f(name);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+// initial.txt with these ports for units 1 to 8 and unit system 3.
+void writeSettings(const QList<int>& ports) {
+    QByteArray text;
+    for (int p : ports) text += " " + QByteArray::number(p) + " \r\n";
+    text += " 3 \r\n 1 \r\n 40            100           170 \r\n";
+    writeFile("initial.txt", text);
+}
+
+// A pseudo-terminal that stands for a unit that never answers.
+struct QuietLine {
+    int master = -1;
+    QString device;
+    QuietLine() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            device = QString::fromLocal8Bit(ptsname(master));
+    }
+    ~QuietLine() {
+        if (master >= 0) ::close(master);
+    }
+};
+
+}  // namespace
+
+class TestRealTimeWindows : public QObject {
+    Q_OBJECT
+    QString oldDir_;
+
+private slots:
+    void init() {
+        oldDir_ = QDir::currentPath();
+    }
+    void cleanup() { QDir::setCurrent(oldDir_); }
+
+    void menusFollowTheSettingsFile() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        writeSettings({1, 2, 0, 4, 0, 0, 0, 7});
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.load();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("TZ360 Real Time Test & Monitoring"));
+        const bool expected[] = {true, true, false, true, false, false, false, true};
+        for (int n = 1; n <= 8; ++n) {
+            QCOMPARE(frame.regularEntry(n)->isEnabled(), expected[n - 1]);
+            QCOMPARE(frame.regularEntry(n)->text(), QStringLiteral("Add TZ360 Unit %1").arg(n));
+            QVERIFY(!frame.dynamicEntry(n)->isEnabled());  // no dynamic test in this build
+        }
+        QCOMPARE(settings.unitSystem, 3);
+
+        // No settings file at all: no unit is installed.
+        QFile::remove("initial.txt");
+        frame.load();
+        for (int n = 1; n <= 8; ++n) QVERIFY(!frame.regularEntry(n)->isEnabled());
+    }
+
+    void portThatCannotBeOpened() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        writeSettings({0, 2, 0, 0, 0, 0, 0, 0});
+        QVERIFY(setCommDevice(2, db.dir.filePath("no-such-tty")));
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.load();
+        frame.show();
+        frame.regularEntry(2)->trigger();
+
+        QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown[0].title, QStringLiteral("Form_Load Error"));
+        QVERIFY(prompt.shown[0].text.contains("no-such-tty"));
+        QVERIFY(prompt.shown[0].text.contains(" - "));
+        // The window stays, without a port; the frame and the program go on.
+        frmRealTime* unit = frame.unitWindow(2);
+        QVERIFY(unit);
+        QVERIFY(!unit->portOpen());
+        QVERIFY(frame.isVisible());
+        QVERIFY(!frame.regularEntry(2)->isEnabled());
+        QCOMPARE(unit->windowTitle(), QStringLiteral("Unit 2 Real Time Test"));
+        QCOMPARE(unit->findChild<QLabel*>("lblUnit")->text(), QStringLiteral("Unit 2"));
+        // Polls to a closed port go nowhere: ten ticks without a frame show it.
+        unit->timer().stop();
+        for (int i = 0; i < 10; ++i) unit->controller()->tick();
+        QCOMPARE(unit->findChild<QLabel*>("lblStatus")->text(), QStringLiteral("No Response"));
+    }
+
+    void unitOnItsPortWithItsBob() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        QuietLine line;
+        QVERIFY(!line.device.isEmpty());
+        writeSettings({0, 5, 0, 0, 0, 0, 0, 0});
+        QVERIFY(setCommDevice(5, line.device));
+        writeFile("BOBINFO.TXT", "B5\r\nB1\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.load();
+        frame.show();
+        frame.regularEntry(2)->trigger();
+        QVERIFY2(prompt.shown.isEmpty(), qPrintable(prompt.lastText()));
+        frmRealTime* unit = frame.unitWindow(2);
+        QVERIFY(unit);
+        QVERIFY(unit->portOpen());
+        QCOMPARE(unit->link().device(), line.device);
+        QCOMPARE(unit->mlBobStr(), QStringLiteral("B1"));
+        QVERIFY(unit->timer().isActive());
+        QVERIFY(frame.area()->subWindowList().first()->isMaximized());
+
+        // Closing the unit window (here by its Exit button) closes the port
+        // and gives the menu entry back.
+        QPointer<frmRealTime> guard(unit);
+        unit->findChild<QPushButton*>("cmdExit")->click();
+        QTRY_VERIFY(!guard);
+        QVERIFY(frame.regularEntry(2)->isEnabled());
+        QVERIFY(!frame.unitWindow(2));
+        QVERIFY(frame.area()->subWindowList().isEmpty());
+
+        // And again by the window frame.
+        frame.regularEntry(2)->trigger();
+        QVERIFY(frame.unitWindow(2));
+        QVERIFY(!frame.regularEntry(2)->isEnabled());
+        frame.area()->subWindowList().first()->close();
+        QVERIFY(frame.regularEntry(2)->isEnabled());
+        QVERIFY(!frame.unitWindow(2));
+
+        // A bob file too short for unit 2: the window stays with its open port.
+        writeFile("BOBINFO.TXT", "B5\r\n");
+        frame.regularEntry(2)->trigger();
+        QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown[0].title, QStringLiteral("Form_Load Error"));
+        QVERIFY(frame.unitWindow(2)->portOpen());
+    }
+
+    void unitWindowRefusals() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(4);
+        unit.InitialInst(db.connection);
+        unit.show();
+        // Without a sequence: Send says so, Start does nothing.
+        unit.sendSequence();
+        QCOMPARE(prompt.texts(), QStringList{"Please select a valid sequence first."});
+        unit.startClicked();
+        QCOMPARE(prompt.shown.size(), 1);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(db.count("TEST_INFO"), 0);
+        QCOMPARE(unit.findChild<QLabel*>("lblStatus")->text(), QStringLiteral("INACTIVE"));
+
+        // Leaving the set point box asks the confirmation.
+        auto* setPoint = unit.findChild<QWidget*>("txtSetPoint");
+        unit.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&unit));
+        QTest::mouseClick(setPoint, Qt::LeftButton);
+        QVERIFY(setPoint->hasFocus());
+        unit.findChild<QWidget*>("txtPreheat")->setFocus();
+        QTRY_COMPARE(prompt.shown.size(), 2);
+        QCOMPARE(prompt.shown[1].text, QStringLiteral("Do you reall want to change the temperature setpoint? "));
+        QCOMPARE(prompt.shown[1].title, QStringLiteral("Change Confirmation."));
+    }
+
+    void sequenceSelection() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        SequenceData s;
+        s.steps = {{1, 1, 100, 5, 100, 0}};
+        for (const char* name : {"Zeta", "Alpha"}) {
+            s.name = QString::fromLatin1(name);
+            saveSequence(db.connection, s);
+        }
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(1);
+        unit.InitialInst(db.connection);
+        unit.show();
+        unit.selectSequence();
+        auto* names = unit.findChild<QDialog*>("frmNameSeq");
+        QVERIFY(names && names->isVisible());
+        QVERIFY(!names->isModal());
+        names->findChild<QPushButton*>("cmdOK")->click();  // the first name, in name order
+        QVERIFY(!names->isVisible());
+        QCOMPARE(unit.sequenceName(), QStringLiteral("Alpha"));
+        QVERIFY(unit.controller()->sequence().has_value());
+        QCOMPARE(unit.controller()->sequence()->name, QStringLiteral("Alpha"));
+        // An empty choice keeps the sequence.
+        unit.cfNameSeq_SelectedTestName(QString());
+        QCOMPARE(unit.sequenceName(), QStringLiteral("Alpha"));
+    }
+};
+
+QTEST_MAIN(TestRealTimeWindows)
+#include "tst_realtime_windows.moc"
