@@ -6,6 +6,7 @@
 #include "db/TestList.h"
 #include "db/clsConnection.h"
 #include "cli/RunCommand.h"
+#include "cli/RetrieveCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -20,6 +21,7 @@ void usage(QTextStream& out) {
            "          name, time, researcher (tab separated)\n"
            "  run     a real-time test on one unit without a window (run --help)\n";
     tz::analyzeUsage(out);
+    tz::retrieveUsage(out);
 }
 
 int list(QTextStream& out, QTextStream& err) {
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("list")) return list(out, err);
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
+    if (args[0] == QLatin1String("retrieve")) return tz::retrieveCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;
