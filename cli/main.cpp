@@ -7,6 +7,7 @@
 #include "db/clsConnection.h"
 #include "cli/RunCommand.h"
 #include "cli/RetrieveCommand.h"
+#include "cli/DemoSequence.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -19,7 +20,9 @@ void usage(QTextStream& out) {
            "Commands:\n"
            "  list    the stored tests of TZ360.db in the working directory, newest first:\n"
            "          name, time, researcher (tab separated)\n"
-           "  run     a real-time test on one unit without a window (run --help)\n";
+           "  run     a real-time test on one unit without a window (run --help)\n"
+           "  add-demo-sequence\n"
+           "          stores the short sequence \"Demo\" (two steps, one shear ramp)\n";
     tz::analyzeUsage(out);
     tz::retrieveUsage(out);
 }
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("retrieve")) return tz::retrieveCommand(args.mid(1), out, err);
+    if (args[0] == QLatin1String("add-demo-sequence")) return tz::cli::addDemoSequence(out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;

@@ -6,6 +6,7 @@
 #include "calibration/BobFile.h"
 #include "instrument/frmRealTime.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -129,6 +130,12 @@ void frmMDIRealTime::unitUnloaded(int unit) {
     if (unit < 1 || unit > kUnits) return;
     m_units[unit - 1] = nullptr;
     m_regular[unit - 1]->setEnabled(true);
+}
+
+// The unit windows go with the frame, each closing its port.
+void frmMDIRealTime::closeEvent(QCloseEvent* event) {
+    m_area->closeAllSubWindows();
+    QMainWindow::closeEvent(event);
 }
 
 void frmMDIRealTime::restoreChildren() {

@@ -45,6 +45,9 @@ public:
     void tileVertically();
     void cascade();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createMenus();
     void formLoadError(const QString& description, int number);

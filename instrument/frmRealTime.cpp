@@ -31,7 +31,8 @@ namespace tz {
 namespace {
 
 // The client area the proportions are taken from.
-constexpr QSize kDesignSize(980, 620);
+// It is also the smallest size at which every caption is whole.
+constexpr QSize kDesignSize(800, 560);
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, parent);
@@ -90,11 +91,11 @@ void frmRealTime::createControls() {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     m_lblUnit->setFont(big);
-    m_lblUnit->setGeometry(8, 6, 110, 30);
+    m_lblUnit->setGeometry(8, 6, 96, 28);
 
     auto* heading = new QWidget(m_area);
     heading->setObjectName(QStringLiteral("fraHeading"));
-    heading->setGeometry(120, 4, 580, 34);
+    heading->setGeometry(108, 4, 450, 32);
     auto* headingRow = new QHBoxLayout(heading);
     headingRow->setContentsMargins(0, 0, 0, 0);
     m_lblSequence = new QLabel(QStringLiteral("Sequence: (none selected)"), heading);
@@ -109,12 +110,12 @@ void frmRealTime::createControls() {
     m_lblStatus->setAlignment(Qt::AlignCenter);
     m_lblStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_lblStatus->setFont(big);
-    m_lblStatus->setGeometry(708, 6, 264, 30);
+    m_lblStatus->setGeometry(566, 6, 226, 28);
 
     // Live readings of the last status frame.
     auto* readings = new QGroupBox(QStringLiteral("Readings"), m_area);
     readings->setObjectName(QStringLiteral("fraReadings"));
-    readings->setGeometry(8, 44, 300, 300);
+    readings->setGeometry(8, 42, 262, 288);
     auto* form = new QFormLayout(readings);
     form->setLabelAlignment(Qt::AlignRight);
     m_txtSampleTemp = reading(readings, "txtSampleTemp");
@@ -141,24 +142,24 @@ void frmRealTime::createControls() {
     // Sequence and test commands.
     auto* commands = new QGroupBox(QStringLiteral("Test"), m_area);
     commands->setObjectName(QStringLiteral("fraCommands"));
-    commands->setGeometry(316, 44, 200, 300);
+    commands->setGeometry(276, 42, 250, 288);
     auto* column = new QVBoxLayout(commands);
     auto* select = button(commands, "cmdSelectSeq", QStringLiteral("Select Se&quence"));
     auto* send = button(commands, "cmdSendSeq", QStringLiteral("Se&nd Sequence"));
     auto* refresh = button(commands, "cmdRefresh", QStringLiteral("Re&fresh Test Sequence"));
     auto* start = button(commands, "cmdStart", QStringLiteral("&Start"));
     auto* stop = button(commands, "cmdStop", QStringLiteral("S&top"));
-    m_chkSelfZero = new QCheckBox(QStringLiteral("Check to perform self-zeroing"), commands);
+    m_chkSelfZero = new QCheckBox(QStringLiteral("Check to perform self-zeroing"), this);
     m_chkSelfZero->setObjectName(QStringLiteral("chkSelfZero"));
     for (QWidget* w : {static_cast<QWidget*>(select), static_cast<QWidget*>(send),
                        static_cast<QWidget*>(refresh), static_cast<QWidget*>(start),
-                       static_cast<QWidget*>(stop), static_cast<QWidget*>(m_chkSelfZero)})
+                       static_cast<QWidget*>(stop)})
         column->addWidget(w);
 
     // Unit commands.
     auto* unit = new QGroupBox(QStringLiteral("Unit"), m_area);
     unit->setObjectName(QStringLiteral("fraUnit"));
-    unit->setGeometry(524, 44, 200, 300);
+    unit->setGeometry(532, 42, 260, 288);
     auto* unitColumn = new QVBoxLayout(unit);
     auto* zero = button(unit, "cmdZero", QStringLiteral("&Zero"));
     auto* preheatRow = new QHBoxLayout;
@@ -177,24 +178,26 @@ void frmRealTime::createControls() {
     unitColumn->addWidget(zero);
     unitColumn->addLayout(preheatRow);
     unitColumn->addWidget(retrieve);
+    unitColumn->addWidget(m_chkSelfZero);
     unitColumn->addStretch();
     unitColumn->addWidget(m_cmdExit);
 
     // What happened to the recorded points.
     m_lblPoints = new QLabel(m_area);
     m_lblPoints->setObjectName(QStringLiteral("lblPoints"));
-    m_lblPoints->setWordWrap(true);
-    m_lblPoints->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    m_lblPoints->setGeometry(732, 50, 240, 290);
+    m_lblPoints->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    m_lblPoints->setGeometry(8, 334, 784, 22);
 
     // The live chart and the per-ramp fits take these places.
     m_graph = new QFrame(m_area);
     m_graph->setObjectName(QStringLiteral("CWGraph1"));
     static_cast<QFrame*>(m_graph)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_graph->setGeometry(8, 352, 480, 262);
+    m_graph->setGeometry(8, 360, 388, 194);
     m_grid = new QTableWidget(1, 12, m_area);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
-    m_grid->setGeometry(496, 352, 476, 262);
+    m_grid->setHorizontalHeaderLabels(QStringList(12, QString()));
+    m_grid->verticalHeader()->hide();
+    m_grid->setGeometry(402, 360, 390, 194);
     m_grid->setTabKeyNavigation(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -204,8 +207,8 @@ void frmRealTime::createControls() {
     m_panelStartTime = panel(m_statusBar, "StartTime");
     m_panelElapsedTime = panel(m_statusBar, "ElapsedTime");
     m_panelSend = panel(m_statusBar, "SendResult");
-    auto* panelUnit = panel(m_statusBar, "UnitPort");
-    m_statusBar->addWidget(panelUnit, 1);
+    m_panelPort = panel(m_statusBar, "UnitPort");
+    m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
     m_statusBar->addWidget(m_panelElapsedTime, 1);
     m_statusBar->addWidget(m_panelSend, 2);
@@ -231,16 +234,18 @@ void frmRealTime::createControls() {
     setTabOrder(send, refresh);
     setTabOrder(refresh, start);
     setTabOrder(start, stop);
-    setTabOrder(stop, m_chkSelfZero);
-    setTabOrder(m_chkSelfZero, zero);
+    setTabOrder(stop, zero);
     setTabOrder(zero, preheat);
     setTabOrder(preheat, m_txtPreheat);
-    setTabOrder(m_txtPreheat, m_cmdExit);
+    setTabOrder(m_txtPreheat, m_chkSelfZero);
+    setTabOrder(m_chkSelfZero, m_cmdExit);
     setTabOrder(m_cmdExit, m_grid);
+    // Last in the chain, so that activating the window never lands in it.
+    setTabOrder(m_grid, m_txtSetPoint);
 
     m_layout.record(m_area);
     m_area->installEventFilter(this);
-    setMinimumSize(820, 560);
+    setMinimumSize(kDesignSize + QSize(0, m_statusBar->sizeHint().height()));
     resize(kDesignSize + QSize(0, m_statusBar->sizeHint().height()));
 }
 
@@ -292,16 +297,12 @@ int frmRealTime::unitNumber() const {
 }
 
 bool frmRealTime::openPort(int comm, QString* errorText) {
-    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-        p->setText(QStringLiteral("Comm %1").arg(comm));
     if (m_link->open(comm)) {
-        if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-            p->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
+        m_panelPort->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
         return true;
     }
     if (errorText) *errorText = m_link->errorString();
-    if (auto* p = findChild<QLabel*>(QStringLiteral("UnitPort")))
-        p->setText(QStringLiteral("Comm %1: not open").arg(comm));
+    m_panelPort->setText(QStringLiteral("Comm %1: not open").arg(comm));
     return false;
 }
 
@@ -324,7 +325,8 @@ void frmRealTime::showFrame(const StatusFrame& frame) {
     m_txtSampleTemp->setText(frame.sampleTempText);
     m_txtBathTemp->setText(frame.bathTempText);
     // Not while the operator is in the box.
-    if (!m_txtSetPoint->hasFocus()) m_txtSetPoint->setText(frame.setPointText);
+    m_setPointText = frame.setPointText;
+    if (!m_txtSetPoint->hasFocus()) m_txtSetPoint->setText(m_setPointText);
     m_txtSpeed->setText(frame.speedText);
     m_txtShearRate->setText(frame.shearRateText);
     m_txtShearStress->setText(frame.shearStressText);
@@ -490,7 +492,7 @@ void frmRealTime::confirmSetPointChange() {
     // point comes back with the next reading, whatever the answer.
     m_prompt.ask(this, kSetPointQuestion, kSetPointTitle, Prompt::Buttons::OkCancel,
                  Prompt::Icon::Question);
-    if (m_controller) m_txtSetPoint->setText(formatNumber(m_controller->readings().setPointF, u"0"));
+    m_txtSetPoint->setText(m_setPointText);
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {

@@ -93,6 +93,7 @@ private:
 
     QString m_bobStr;
     QString m_sequenceName;
+    QString m_setPointText;  // as the unit last reported it
     bool m_unloaded = false;
 
     QWidget* m_area = nullptr;
@@ -116,6 +117,7 @@ private:
     QTableWidget* m_grid = nullptr;
     QWidget* m_graph = nullptr;
     QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panelPort = nullptr;
     QLabel* m_panelStartTime = nullptr;
     QLabel* m_panelElapsedTime = nullptr;
     QLabel* m_panelSend = nullptr;

@@ -21,6 +21,9 @@ if [ ! -f initial.txt ]; then
   printf ' 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n 1 \r\n 40            100           170 \r\n' > initial.txt
 fi
 
+# A short sequence to run at once: add unit 1, select "Demo", send, start.
+"$build/tz360-cli" add-demo-sequence
+
 sim_pid=""
 if [ -x "$build/tz360-sim" ]; then
   "$build/tz360-sim" --link 1 ${TZ360_TIME_SCALE:+--time-scale "$TZ360_TIME_SCALE"} > sim.out 2>&1 &

@@ -46,6 +46,7 @@ TestInfoDialog::TestInfoDialog(Prompt& prompt, QWidget* parent)
     m_txtSAFETY->setObjectName(QStringLiteral("txtSAFETY"));
     m_txtSAFETY->setTabChangesFocus(true);
     m_txtSAFETY->setMinimumHeight(60);
+    m_txtSAFETY->setMaximumHeight(120);
     m_grid = new AdditivesGrid(this);
     m_grid->setMinimumSize(460, 180);
 

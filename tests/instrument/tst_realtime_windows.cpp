@@ -5,20 +5,26 @@
 #include "tests/support/ScriptedPrompt.h"
 
 #include "app/Settings.h"
+#include "app/Workstation.h"
+#include "app/ui/frmMain.h"
 #include "db/SequenceData.h"
 #include "instrument/CommPorts.h"
 #include "instrument/UnitLink.h"
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -193,10 +199,89 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&unit));
         QTest::mouseClick(setPoint, Qt::LeftButton);
         QVERIFY(setPoint->hasFocus());
+        QTest::keyClicks(setPoint, "300");
         unit.findChild<QWidget*>("txtPreheat")->setFocus();
         QTRY_COMPARE(prompt.shown.size(), 2);
+        // No command sets the temperature alone: the box shows the unit's own
+        // set point again (none read yet here).
+        QCOMPARE(qobject_cast<QLineEdit*>(setPoint)->text(), QString());
         QCOMPARE(prompt.shown[1].text, QStringLiteral("Do you reall want to change the temperature setpoint? "));
         QCOMPARE(prompt.shown[1].title, QStringLiteral("Change Confirmation."));
+    }
+
+    void keyboardAndMinimumSize() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(1);
+        unit.InitialInst(db.connection);
+        unit.show();
+        unit.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&unit));
+
+        // Tab goes round the controls once, past the grid, never into the
+        // set point box (which asks a question when left).
+        auto* first = unit.findChild<QWidget*>("cmdSelectSeq");
+        first->setFocus();
+        QStringList visited;
+        QWidget* w = first;
+        for (int i = 0; i < 20; ++i) {
+            visited << w->objectName();
+            QTest::keyClick(w, Qt::Key_Tab);
+            w = QApplication::focusWidget();
+            if (w == first) break;
+        }
+        const QStringList expected{"cmdSelectSeq", "cmdSendSeq", "cmdRefresh", "cmdStart", "cmdStop",
+                                   "cmdZero", "cmdPreheat", "txtPreheat", "chkSelfZero", "cmdExit",
+                                   "MSFlexGrid1"};
+        QCOMPARE(visited, expected);
+        QVERIFY(prompt.shown.isEmpty());
+
+        // At its minimum size no two controls overlap and every button shows
+        // its whole caption; the size fits a 1280 x 800 screen.
+        unit.resize(unit.minimumSize());
+        QVERIFY(unit.minimumWidth() <= 1280 && unit.minimumHeight() <= 800);
+        QTest::qWait(50);
+        const QList<QWidget*> parts =
+            unit.findChild<QWidget*>("clientArea")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < parts.size(); ++i)
+            for (int j = i + 1; j < parts.size(); ++j)
+                QVERIFY2(!parts[i]->geometry().intersects(parts[j]->geometry()),
+                         qPrintable(parts[i]->objectName() + " / " + parts[j]->objectName()));
+        for (QAbstractButton* b : unit.findChildren<QAbstractButton*>())
+            QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->objectName()));
+
+        Settings settings;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        QVERIFY(frame.width() <= 1280 && frame.height() <= 800);
+    }
+
+    void mainWindowOpensOneFrame() {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain main(ws, prompt);
+        main.load();
+        auto* button = main.findChild<QPushButton*>("cmdRealTime");
+        QVERIFY(button->isEnabled());
+        QVERIFY(main.findChild<QAction*>("MenuRealTime")->isEnabled());
+        button->click();
+        auto frames = [] {
+            QList<frmMDIRealTime*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* f = qobject_cast<frmMDIRealTime*>(w); f && f->isVisible()) found << f;
+            return found;
+        };
+        QCOMPARE(frames().size(), 1);
+        QVERIFY(frames()[0]->regularEntry(1)->isEnabled());
+        main.findChild<QAction*>("MenuRealTime")->trigger();
+        QCOMPARE(frames().size(), 1);  // the same frame comes to the front
+        frames()[0]->close();
+        QTRY_COMPARE(frames().size(), 0);
+        QDir::setCurrent(oldDir_);
     }
 
     void sequenceSelection() {
