@@ -233,7 +233,7 @@ private slots:
             if (w == first) break;
         }
         const QStringList expected{"cmdSelectSeq", "cmdSendSeq", "cmdRefresh", "cmdStart", "cmdStop",
-                                   "cmdZero", "cmdPreheat", "txtPreheat", "chkSelfZero", "cmdExit",
+                                   "cmdZero", "cmdPreheat", "txtPreheat", "cmdRetrieve", "chkSelfZero", "cmdExit",
                                    "MSFlexGrid1"};
         QCOMPARE(visited, expected);
         QVERIFY(prompt.shown.isEmpty());
