@@ -378,8 +378,7 @@ void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
         }
         m_controller->setSequence(*sequence);
         m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
-        m_grid->setRowCount(1);
-        m_grid->clearContents();
+        m_live->clear();
     } catch (const DbError& e) {
         m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
     }
