@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -428,8 +427,15 @@ void frmRealTime::startClicked() {
         return;
     }
     QString storeError;
+    bool nameTaken = false;
     const auto result = m_controller->start([&]() -> std::optional<int> {
         try {
+            // Another unit may have started a test of this name while the
+            // dialog was open.
+            if (testNameTaken(*m_connection, fields.testName)) {
+                nameTaken = true;
+                return std::nullopt;
+            }
             return storeNewTest(*m_connection, toTestInformation(fields),
                                 toAdditiveEntries(additives));
         } catch (const DbError& e) {
@@ -445,8 +451,11 @@ void frmRealTime::startClicked() {
         m_prompt.message(this, RunController::kPressureTooLowMessage);
         break;
     case RunController::StartResult::TestNotStored:
-        m_prompt.message(this, QStringLiteral("The test could not be stored: ") + storeError,
-                         QString(), Prompt::Icon::Critical);
+        if (nameTaken)
+            m_prompt.message(this, kDuplicateTestNameMessage);
+        else
+            m_prompt.message(this, QStringLiteral("The test could not be stored: ") + storeError,
+                             QString(), Prompt::Icon::Critical);
         break;
     case RunController::StartResult::NotIdle:
     case RunController::StartResult::NoSequence:

@@ -7,10 +7,8 @@
 #include "db/clsTEST_INFO.h"
 #include "testinfo/ui/AdditivesGrid.h"
 
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QVBoxLayout>
 
 namespace tz {
 

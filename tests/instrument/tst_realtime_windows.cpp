@@ -12,6 +12,7 @@
 #include "instrument/UnitLink.h"
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
+#include "testinfo/ui/TestInfoDialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -282,6 +284,59 @@ private slots:
         frames()[0]->close();
         QTRY_COMPARE(frames().size(), 0);
         QDir::setCurrent(oldDir_);
+    }
+
+    void startStoresTheTestOnce() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        SequenceData s;
+        s.name = QStringLiteral("Cool");
+        s.steps = {{1, 10, 100, 5, 100, 0}};
+        saveSequence(db.connection, s);
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(3);
+        unit.InitialInst(db.connection);
+        unit.setMlBobStr(QStringLiteral("b4"));
+        unit.show();
+        unit.cfNameSeq_SelectedTestName(QStringLiteral("Cool"));
+
+        // Another unit stores a test of the same name while this dialog is open.
+        auto answer = [&db](const QString& name, bool otherUnitFirst) {
+            QTimer::singleShot(0, [&db, name, otherUnitFirst] {
+                auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Input Test Information"));
+                QCOMPARE(dialog->fields().bobNo, QStringLiteral("b4"));  // the unit's bob
+                QCOMPARE(dialog->fields().bobRadius, QStringLiteral("0.8622"));
+                dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
+                if (otherUnitFirst) db.sql("INSERT INTO TEST_INFO (TEST_NAME) VALUES (?)", {name});
+                dialog->findChild<QPushButton*>("cmdOK")->click();
+            });
+        };
+        answer(QStringLiteral("Gel-5"), true);
+        unit.startClicked();
+        QCOMPARE(prompt.texts(), QStringList{"Duplicate test name. Please input unique test name."});
+        QVERIFY(!unit.controller()->running());
+        QCOMPARE(db.count("TEST_INFO"), 1);
+
+        answer(QStringLiteral("Gel-6"), false);
+        unit.startClicked();
+        QCOMPARE(prompt.shown.size(), 1);
+        QVERIFY(unit.controller()->running());
+        QCOMPARE(db.count("TEST_INFO", "TEST_NAME = 'Gel-6' AND BOB_RADIUS = 0.8622"), 1);
+        QCOMPARE(unit.controller()->testId(),
+                 db.sql("SELECT TEST_ID FROM TEST_INFO WHERE TEST_NAME = 'Gel-6'").value(0).toInt());
+        QCOMPARE(unit.findChild<QLabel*>("lblTestName")->text(), QStringLiteral("Test: Gel-6"));
+        QVERIFY(!unit.findChild<QPushButton*>("cmdExit")->isEnabled());
+        QVERIFY(unit.findChild<QLabel*>("StartTime")->text().startsWith("Start Time: "));
+
+        // Start again while running: nothing happens, no dialog.
+        unit.startClicked();
+        QCOMPARE(db.count("TEST_INFO"), 2);
+        unit.stopClicked();
+        QVERIFY(!unit.controller()->running());
+        QVERIFY(unit.findChild<QPushButton*>("cmdExit")->isEnabled());
     }
 
     void sequenceSelection() {

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -321,6 +322,17 @@ void TestTestInfoDialogs::tabLeavesTheGrid() {
             QApplication::focusWidget()->parentWidget() == g->viewport());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), safety);
+
+    // Scrolling writes an open cell and takes its box away.
+    g->setFocus();
+    g->setCurrentCell(1, 2);
+    editor = QApplication::focusWidget();
+    QVERIFY(editor && editor->parentWidget() == g->viewport());
+    QTest::keyClicks(editor, QStringLiteral("ppt"));
+    g->verticalScrollBar()->setValue(g->verticalScrollBar()->maximum());
+    QTRY_VERIFY(!g->viewport()->findChild<QLineEdit*>("txtEdit") ||
+                !g->viewport()->findChild<QLineEdit*>("txtEdit")->isVisible());
+    QCOMPARE(g->item(1, 2)->text(), QStringLiteral("ppt"));
 }
 
 void TestTestInfoDialogs::viewerSavesAnyNonEmptyName() {
