@@ -8,6 +8,7 @@
 #include "analysis/OpenedTest.h"
 #include "analysis/ResultsTable.h"
 #include "app/Settings.h"
+#include "db/SequenceData.h"
 #include "db/clsConnection.h"
 #include "instrument/LiveRampAnalysis.h"
 #include "instrument/RunController.h"
@@ -203,6 +204,23 @@ private slots:
         QCOMPARE(gridRows(unit.findChild<QTableWidget*>("MSFlexGrid1")),
                  tableRows(buildResultsTable(analyseRamps(rows, 1.2276, live), live)));
         QCOMPARE(static_cast<QLineSeries*>(unit.liveDisplay()->chartView()->chart()->series().first())->count(), 8);
+
+        // While that test runs, Retrieve is refused: the retrieved test would
+        // take over the window's test id and the running test's next points.
+        SequenceData sequence;
+        SequenceStep hold;
+        hold.rampNo = 1;
+        hold.elapseTimeMin = 60;
+        hold.tempF = 75;
+        sequence.steps = {hold};
+        unit.controller()->setSequence(sequence);
+        QCOMPARE(unit.controller()->start([id] { return std::optional<int>(id); }),
+                 RunController::StartResult::Started);
+        unit.retrieveClicked();
+        QCOMPARE(prompt.shown.size(), 1);
+        QVERIFY(prompt.lastText().startsWith("A test is running on this unit."));
+        QVERIFY(!QApplication::activeModalWidget());
+        unit.controller()->stop();
     }
 };
 
