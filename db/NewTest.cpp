@@ -1,4 +1,5 @@
 #include "db/NewTest.h"
+#include "db/SqlDialect.h"
 
 #include "db/DbError.h"
 #include "db/clsConnection.h"
@@ -29,7 +30,9 @@ namespace {
 int insertTestInfo(clsConnection& connection, const TestInformation& info)
 {
     QSqlQuery insert(connection.ADOConnection());
-    if (!insert.prepare(QString::fromLatin1(clsTEST_INFO::kInsert)))
+    const QString sql = insertReturningKey(connection.adaptSql(QString::fromLatin1(clsTEST_INFO::kInsert)),
+                                           QStringLiteral("TEST_ID"), connection.backend());
+    if (!insert.prepare(sql))
         throw DbError(insert.lastError());
     const QDateTime when = info.testTime.isValid() ? info.testTime : QDateTime::currentDateTime();
     const QVariantList values = {info.testName, info.fluidId, when, info.researcherName,
@@ -40,8 +43,12 @@ int insertTestInfo(clsConnection& connection, const TestInformation& info)
     if (!insert.exec())
         throw DbError(insert.lastError());
     // The row this insert created, never one found again by its name.
+    // (the lab server returns it as the insert's one row).
+    const QVariant key = connection.backend() == Backend::Postgres
+        ? (insert.next() ? insert.value(0) : QVariant())
+        : insert.lastInsertId();
     bool ok = false;
-    const qlonglong id = insert.lastInsertId().toLongLong(&ok);
+    const qlonglong id = key.toLongLong(&ok);
     if (!ok || id <= 0 || id > std::numeric_limits<int>::max())
         throw DbError(QStringLiteral("The database did not report the id of the new test"));
     return static_cast<int>(id);

@@ -3,6 +3,8 @@
 #include "db/DbError.h"
 
 #include <QSqlError>
+#include "db/SqlDialect.h"
+
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -193,7 +195,9 @@ SearchResult runSearch(const QSqlDatabase& db, const SearchStatement& statement,
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(statement.sql))
+    // On the lab server Like keeps the meaning it has on the embedded file.
+    const Backend backend = db.driverName() == QLatin1String("QPSQL") ? Backend::Postgres : Backend::Sqlite;
+    if (!query.prepare(adaptSql(statement.sql, backend)))
         throw DbError(query.lastError());
     for (const QVariant& v : statement.values)
         query.addBindValue(v);

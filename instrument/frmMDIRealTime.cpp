@@ -52,10 +52,10 @@ void frmMDIRealTime::createMenus() {
         add->setEnabled(false);
         connect(add, &QAction::triggered, this, [this, n] { addRegularUnit(n); });
         m_regular[n - 1] = add;
-        // The oscillation test is not in this build: its entries stay disabled.
         QAction* dyn = dynamic->addAction(QStringLiteral("Add TZ360 Unit %1").arg(n));
         dyn->setObjectName(QStringLiteral("MenuAddDynamic%1").arg(n));
         dyn->setEnabled(false);
+        connect(dyn, &QAction::triggered, this, [this, n] { addDynamicUnit(n); });
         m_dynamic[n - 1] = dyn;
     }
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
@@ -76,7 +76,7 @@ void frmMDIRealTime::load() {
     for (int n = 1; n <= kUnits; ++n) {
         const bool installed = hardware.ports[n - 1] != 0;
         m_regular[n - 1]->setEnabled(installed && !m_units[n - 1]);
-        m_dynamic[n - 1]->setEnabled(false);
+        m_dynamic[n - 1]->setEnabled(installed);
     }
     m_settings.unitSystem = hardware.unitSystem;
 }

@@ -12,6 +12,7 @@ class clsConnection;
 namespace tz {
 
 class Prompt;
+class frmDynamic;
 class frmRealTime;
 struct Settings;
 
@@ -30,6 +31,10 @@ public:
     // "Regular Test" > "Add TZ360 Unit n": the unit window on its port, with
     // its bob. The window stays (without a port) when the port cannot be opened.
     frmRealTime* addRegularUnit(int unit);
+
+    // "Dynamic Test" > "Add TZ360 Unit n": the oscillation window on the
+    // unit's port (frmMDIRealTime_Dynamic.cpp).
+    frmDynamic* addDynamicUnit(int unit);
 
     frmRealTime* unitWindow(int unit) const;
     QAction* regularEntry(int unit) const { return m_regular[unit - 1]; }

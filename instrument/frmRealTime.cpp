@@ -9,6 +9,7 @@
 #include "instrument/TimeScale.h"
 #include "instrument/UnitLink.h"
 #include "instrument/frmNameSeq.h"
+#include "instrument/ui/LiveTestDisplay.h"
 #include "testinfo/frmTestRelatedInfo.h"
 
 #include <QCheckBox>
@@ -171,8 +172,7 @@ void frmRealTime::createControls() {
     preheatRow->addWidget(m_txtPreheat);
     preheatRow->addWidget(new QLabel(QStringLiteral("°F"), unit));
     auto* retrieve = button(unit, "cmdRetrieve", QStringLiteral("Retrieve &Last Result"));
-    // Downloading a stand-alone run's results is not in this build yet.
-    retrieve->setEnabled(false);
+    connect(retrieve, &QPushButton::clicked, this, &frmRealTime::retrieveClicked);
     m_cmdExit = button(unit, "cmdExit", QStringLiteral("E&xit"));
     unitColumn->addWidget(zero);
     unitColumn->addLayout(preheatRow);
@@ -199,6 +199,7 @@ void frmRealTime::createControls() {
     m_grid->setGeometry(402, 360, 390, 194);
     m_grid->setTabKeyNavigation(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_live = new LiveTestDisplay(*m_grid, *m_graph);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
@@ -236,7 +237,8 @@ void frmRealTime::createControls() {
     setTabOrder(stop, zero);
     setTabOrder(zero, preheat);
     setTabOrder(preheat, m_txtPreheat);
-    setTabOrder(m_txtPreheat, m_chkSelfZero);
+    setTabOrder(m_txtPreheat, retrieve);
+    setTabOrder(retrieve, m_chkSelfZero);
     setTabOrder(m_chkSelfZero, m_cmdExit);
     setTabOrder(m_cmdExit, m_grid);
     // Last in the chain, so that activating the window never lands in it.
@@ -277,6 +279,8 @@ void frmRealTime::connectController() {
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("%1 waiting point(s) stored.").arg(stored));
     });
+    connect(c, &RunController::runStarted, this, [this](int testId) { m_live->startTest(*m_connection, testId); });
+    connect(c, &RunController::pointRecorded, m_live, &LiveTestDisplay::addPoint);
     connect(c, &RunController::pointRecorded, this, [this](const RecordedPoint&, bool stored) {
         if (!stored) return;
         m_lblPoints->setStyleSheet(QString());
@@ -373,8 +377,7 @@ void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
         }
         m_controller->setSequence(*sequence);
         m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
-        m_grid->setRowCount(1);
-        m_grid->clearContents();
+        m_live->clear();
     } catch (const DbError& e) {
         m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
     }

@@ -4,6 +4,7 @@
 // The run itself lives in RunController; this window owns the unit's line,
 // the timer that drives the run, and what the operator sees.
 #include "app/ui/ProportionalLayout.h"
+#include "db/NewTest.h"
 #include "instrument/RunController.h"
 
 #include <QTimer>
@@ -21,6 +22,9 @@ class clsConnection;
 namespace tz {
 
 class DatabasePointWriter;
+class LiveTestDisplay;
+class StoredResultsRetrieval;
+struct StoredResults;
 class Prompt;
 class UnitLink;
 class frmNameSeq;
@@ -60,6 +64,10 @@ public:
     void stopClicked();          // "Stop"
     void refreshSequence();      // "Refresh Test Sequence"
     void exitClicked();          // "Exit"
+    void retrieveClicked();      // "Retrieve Last Result" (frmRealTime_Retrieve.cpp)
+
+    // The live chart and per-ramp grid of the test.
+    LiveTestDisplay* liveDisplay() const { return m_live; }
 
     // Loads the chosen sequence (an empty choice keeps the old one).
     void cfNameSeq_SelectedTestName(const QString& name);
@@ -82,6 +90,7 @@ private:
     void showPointBacklog(const QString& reason, int pending);
     void confirmSetPointChange();
     void unload();
+    void retrievalFinished(const StoredResults& results);
 
     Prompt& m_prompt;
     clsConnection* m_connection = nullptr;
@@ -103,6 +112,11 @@ private:
     QLabel* m_lblTestName = nullptr;
     QLabel* m_lblStatus = nullptr;
     QLabel* m_lblPoints = nullptr;
+    LiveTestDisplay* m_live = nullptr;
+    StoredResultsRetrieval* m_retrieval = nullptr;
+    // The test information of a retrieval, kept until the whole reply is in.
+    TestInformation m_retrieveInfo;
+    QList<AdditiveEntry> m_retrieveAdditives;
     QLineEdit* m_txtSampleTemp = nullptr;
     QLineEdit* m_txtBathTemp = nullptr;
     QLineEdit* m_txtSetPoint = nullptr;

@@ -1,0 +1,202 @@
+#include "instrument/ui/LiveTestDisplay.h"
+
+#include "analysis/ResultsHeading.h"
+#include "app/SettingsFile.h"
+#include "db/DbError.h"
+#include "db/clsConnection.h"
+#include "instrument/PointWriter.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QHeaderView>
+#include <QLegend>
+#include <QLineSeries>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tz {
+
+namespace {
+
+QLineSeries* series(QChart* chart, const QString& name, const QColor& colour)
+{
+    auto* s = new QLineSeries(chart);
+    s->setName(name);
+    QPen pen(colour);
+    pen.setWidthF(1.5);
+    s->setPen(pen);
+    chart->addSeries(s);
+    return s;
+}
+
+// An axis range with a little room, never empty.
+void fit(QValueAxis* axis, double lo, double hi)
+{
+    if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) {
+        lo = 0;
+        hi = 1;
+    }
+    if (hi - lo < 1e-9) {
+        lo -= 0.5;
+        hi += 0.5;
+    }
+    const double pad = (hi - lo) * 0.05;
+    axis->setRange(lo - pad, hi + pad);
+}
+
+}  // namespace
+
+LiveTestDisplay::LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int unitSystem)
+    : QObject(&chartFrame), grid_(grid)
+{
+    unitSystem_ = unitSystem != 0 ? unitSystem
+                                  : SettingsFile::readHardware(SettingsFile::defaultPath()).unitSystem;
+    analysis_.reset(1.5987, unitSystem_);
+
+    chart_ = new QChart;
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    chart_->setMargins(QMargins(2, 2, 2, 2));
+    viscosity_ = series(chart_, QStringLiteral("Visc cP"), QColor(0, 90, 200));
+    bath_ = series(chart_, QStringLiteral("Bath °F"), QColor(200, 60, 0));
+    sample_ = series(chart_, QStringLiteral("Sample °F"), QColor(220, 150, 0));
+    rate_ = series(chart_, QStringLiteral("Rate 1/s"), QColor(0, 140, 60));
+    x_ = new QValueAxis;
+    x_->setTitleText(QStringLiteral("Time (Min)"));
+    x_->setLabelFormat(QStringLiteral("%.0f"));
+    yViscosity_ = new QValueAxis;
+    yViscosity_->setTitleText(QStringLiteral("cP"));
+    yViscosity_->setLabelFormat(QStringLiteral("%.0f"));
+    yOther_ = new QValueAxis;
+    yOther_->setTitleText(QStringLiteral("°F, 1/s"));
+    yOther_->setLabelFormat(QStringLiteral("%.0f"));
+    chart_->addAxis(x_, Qt::AlignBottom);
+    chart_->addAxis(yViscosity_, Qt::AlignLeft);
+    chart_->addAxis(yOther_, Qt::AlignRight);
+    for (QLineSeries* s : {viscosity_, bath_, sample_, rate_}) {
+        s->attachAxis(x_);
+        s->attachAxis(s == viscosity_ ? yViscosity_ : yOther_);
+    }
+    view_ = new QChartView(chart_, &chartFrame);
+    view_->setObjectName(QStringLiteral("LiveChart"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setFocusPolicy(Qt::NoFocus);
+    auto* layout = new QVBoxLayout(&chartFrame);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(view_);
+
+    // The heading is built when the window loads.
+    const QStringList heading = LiveRampAnalysis::heading(unitSystem_);
+    grid_.setColumnCount(kResultsColumns);
+    QStringList labels;
+    for (const QString& h : heading)
+        labels << QString(h).replace(u'\r', u'\n');
+    grid_.setHorizontalHeaderLabels(labels);
+    grid_.horizontalHeader()->setMinimumHeight(grid_.fontMetrics().lineSpacing() * 3 + 8);
+    grid_.verticalHeader()->hide();
+    // 940 twips a column, or wider where a K unit or value would be cut.
+    const int wide = grid_.fontMetrics().horizontalAdvance(QStringLiteral("dyn-s^n/cm2")) + 16;
+    grid_.horizontalHeader()->setDefaultSectionSize(std::max(grid_.logicalDpiX() * 940 / 1440, wide));
+    grid_.setWordWrap(false);
+    clear();
+}
+
+void LiveTestDisplay::startTest(clsConnection& connection, int testId)
+{
+    double radius = 1.5987;
+    QSqlQuery q(connection.ADOConnection());
+    if (q.prepare(QStringLiteral("SELECT BOB_RADIUS FROM TEST_INFO WHERE TEST_ID = ?"))) {
+        q.addBindValue(testId);
+        if (q.exec() && q.next() && !q.value(0).isNull())
+            radius = q.value(0).toDouble();
+    }
+    startTest(radius);
+}
+
+void LiveTestDisplay::startTest(double bobRadiusCm)
+{
+    analysis_.reset(bobRadiusCm, unitSystem_);
+    clear();
+}
+
+void LiveTestDisplay::clear()
+{
+    for (QLineSeries* s : {viscosity_, bath_, sample_, rate_})
+        s->clear();
+    fit(x_, 0, 1);
+    fit(yViscosity_, 0, 1);
+    fit(yOther_, 0, 1);
+    grid_.setRowCount(1);
+    grid_.clearContents();
+}
+
+void LiveTestDisplay::addPoint(const RecordedPoint& point)
+{
+    analysis_.add(point);
+    showChart();
+    showGrid();
+}
+
+void LiveTestDisplay::addPoints(const QList<RecordedPoint>& points)
+{
+    for (const RecordedPoint& p : points)
+        analysis_.add(p);
+    showChart();
+    showGrid();
+}
+
+void LiveTestDisplay::showChart()
+{
+    QList<QPointF> v, b, s, r;
+    double vLo = 0, vHi = 0, oLo = 0, oHi = 0;
+    bool first = true;
+    for (const LiveChartPoint& p : analysis_.chart()) {
+        v << QPointF(p.minutes, p.viscosity);
+        b << QPointF(p.minutes, p.bathTemp);
+        s << QPointF(p.minutes, p.sampleTemp);
+        r << QPointF(p.minutes, p.shearRate);
+        const double oMin = std::min({p.bathTemp, p.sampleTemp, p.shearRate});
+        const double oMax = std::max({p.bathTemp, p.sampleTemp, p.shearRate});
+        vLo = first ? p.viscosity : std::min(vLo, p.viscosity);
+        vHi = first ? p.viscosity : std::max(vHi, p.viscosity);
+        oLo = first ? oMin : std::min(oLo, oMin);
+        oHi = first ? oMax : std::max(oHi, oMax);
+        first = false;
+    }
+    // Each refresh replaces the plot; the series stay the same objects.
+    viscosity_->replace(v);
+    bath_->replace(b);
+    sample_->replace(s);
+    rate_->replace(r);
+    if (first)
+        return;
+    const double from = analysis_.chart().front().minutes, to = analysis_.chart().back().minutes;
+    x_->setRange(from, to > from ? to : from + 1);
+    fit(yViscosity_, std::min(0.0, vLo), vHi);
+    fit(yOther_, std::min(0.0, oLo), oHi);
+}
+
+void LiveTestDisplay::showGrid()
+{
+    const ResultsTable t = analysis_.cells();
+    // The heading row and at least one row below it, as the grid starts.
+    grid_.setRowCount(std::max<int>(1, static_cast<int>(t.rows.size())));
+    for (int row = 0; row < t.rows.size(); ++row)
+        for (int col = 0; col < kResultsColumns; ++col) {
+            const QString& text = t.rows[row][col];
+            QTableWidgetItem* item = grid_.item(row, col);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+                grid_.setItem(row, col, item);
+            }
+            if (item->text() != text)
+                item->setText(text);
+        }
+}
+
+}  // namespace tz

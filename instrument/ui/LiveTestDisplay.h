@@ -1,0 +1,59 @@
+#pragma once
+// What the unit window shows of the running test: the chart of the last 300
+// points (viscosity, bath and sample temperature, shear rate against minutes)
+// and the per-ramp grid, kept up to date point by point from the live
+// analysis. The window hands over its grid and the frame the chart fills.
+#include "instrument/LiveRampAnalysis.h"
+
+#include <QObject>
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QTableWidget;
+class QValueAxis;
+class QWidget;
+class clsConnection;
+
+namespace tz {
+
+class LiveTestDisplay : public QObject {
+    Q_OBJECT
+public:
+    // unitSystem 0 reads it from initial.txt of the working directory, as the
+    // frame does when it loads.
+    LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int unitSystem = 0);
+
+    // A new test: reads its bob radius from its TEST_INFO row, clears the
+    // chart and the grid (heading and one empty row).
+    void startTest(clsConnection& connection, int testId);
+    void startTest(double bobRadiusCm);
+    // One more written row: the grid and the chart are brought up to date.
+    void addPoint(const tz::RecordedPoint& point);
+    // Several rows at once (a retrieved memory): shown once at the end.
+    void addPoints(const QList<tz::RecordedPoint>& points);
+    void clear();
+
+    const LiveRampAnalysis& analysis() const { return analysis_; }
+    int unitSystem() const { return unitSystem_; }
+    QChartView* chartView() const { return view_; }
+
+private:
+    void showGrid();
+    void showChart();
+
+    QTableWidget& grid_;
+    int unitSystem_ = 1;
+    LiveRampAnalysis analysis_;
+    QChartView* view_ = nullptr;
+    QChart* chart_ = nullptr;
+    QLineSeries* viscosity_ = nullptr;
+    QLineSeries* bath_ = nullptr;
+    QLineSeries* sample_ = nullptr;
+    QLineSeries* rate_ = nullptr;
+    QValueAxis* x_ = nullptr;
+    QValueAxis* yViscosity_ = nullptr;
+    QValueAxis* yOther_ = nullptr;
+};
+
+}  // namespace tz
