@@ -1,5 +1,6 @@
 #include "db/NewTest.h"
 #include "db/SqlDialect.h"
+#include "db/Transaction.h"
 
 #include "db/DbError.h"
 #include "db/clsConnection.h"
@@ -59,8 +60,7 @@ int insertTestInfo(clsConnection& connection, const TestInformation& info)
 int storeNewTest(clsConnection& connection, const TestInformation& info,
                  const QList<AdditiveEntry>& additives)
 {
-    const int owner = connection.BeginTrans();
-    try {
+    return inTransaction(connection, [&] {
         const int id = insertTestInfo(connection, info);
         clsTEST_ADDITIVE additive;
         additive.setTESTId(id);
@@ -77,14 +77,8 @@ int storeNewTest(clsConnection& connection, const TestInformation& info,
             additive.setADD_LOTNO(a.lotNo);
             additive.AddNew();
         }
-        if (owner != 0 && !connection.CommitTrans(owner))
-            throw DbError(QStringLiteral("The new test could not be committed"));
         return id;
-    } catch (...) {
-        if (owner != 0)
-            connection.RollBack(owner);
-        throw;
-    }
+    });
 }
 
 }  // namespace tz

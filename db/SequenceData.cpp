@@ -1,6 +1,7 @@
 #include "db/SequenceData.h"
 
 #include "db/DbError.h"
+#include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsSEQUENCE_INFO.h"
 #include "db/clsSEQUENCE_RAMP.h"
@@ -9,35 +10,6 @@
 namespace tz {
 
 namespace {
-
-// Runs work inside a transaction of its own, unless the caller already has
-// one running: then the caller owns it and decides whether it is kept.
-template <typename Work>
-auto inTransaction(clsConnection& connection, Work work)
-{
-    const int owner = connection.BeginTrans();
-    try {
-        if constexpr (std::is_void_v<decltype(work())>) {
-            work();
-            if (owner)
-                connection.CommitTrans(owner);
-        } else {
-            auto result = work();
-            if (owner)
-                connection.CommitTrans(owner);
-            return result;
-        }
-    } catch (...) {
-        if (owner && connection.InTransaction()) {
-            try {
-                connection.RollBack(owner);
-            } catch (const DbError&) {
-                // The first failure is the one the operator needs to see.
-            }
-        }
-        throw;
-    }
-}
 
 // The header of that name, or nullopt; looked up on an existing object.
 std::optional<SequenceData> readHeader(clsSEQUENCE_INFO& info, const QString& name)

@@ -1,6 +1,6 @@
 #include "instrument/RetrievedTest.h"
 
-#include "db/DbError.h"
+#include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsTEST_RESULT.h"
 
@@ -9,8 +9,7 @@ namespace tz {
 int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
                        const QList<AdditiveEntry>& additives, const QList<StoredRecord>& records)
 {
-    const int owner = connection.BeginTrans();
-    try {
+    return inTransaction(connection, [&] {
         // Inside this transaction storeNewTest neither commits nor rolls back.
         const int id = storeNewTest(connection, info, additives);
         clsTEST_RESULT row;
@@ -29,14 +28,8 @@ int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
             row.setRESULT_TYPE_ID(r.resultType);
             row.AddNew();
         }
-        if (owner != 0 && !connection.CommitTrans(owner))
-            throw DbError(QStringLiteral("The retrieved test could not be committed"));
         return id;
-    } catch (...) {
-        if (owner != 0)
-            connection.RollBack(owner);
-        throw;
-    }
+    });
 }
 
 }  // namespace tz

@@ -2,6 +2,7 @@
 
 #include "app/NumberFormat.h"
 #include "db/DbError.h"
+#include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
@@ -59,13 +60,11 @@ std::optional<StoredTestInfo> loadStoredTestInfo(clsConnection& connection, int 
 
 bool updateStoredTestInfo(clsConnection& connection, int testId, const TestInfoFields& fields,
                           const QList<AdditiveRow>& additives) {
-    const int owner = connection.BeginTrans();
-    try {
+    // A test deleted meanwhile changes nothing: the empty transaction is kept.
+    return inTransaction(connection, [&] {
         clsTEST_INFO info;
-        if (!loadById(connection, info, testId)) {
-            if (owner) connection.RollBack(owner);
+        if (!loadById(connection, info, testId))
             return false;
-        }
         setDescriptiveColumns(info, fields);
         info.Update();
 
@@ -84,18 +83,8 @@ bool updateStoredTestInfo(clsConnection& connection, int testId, const TestInfoF
             additive.AddNew();
             ++written;
         }
-        if (owner) connection.CommitTrans(owner);
-    } catch (...) {
-        if (owner && connection.InTransaction()) {
-            try {
-                connection.RollBack(owner);
-            } catch (const DbError&) {
-                // The first failure is the one the operator needs to see.
-            }
-        }
-        throw;
-    }
-    return true;
+        return true;
+    });
 }
 
 }  // namespace tz

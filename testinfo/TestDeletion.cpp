@@ -1,6 +1,6 @@
 #include "testinfo/TestDeletion.h"
 
-#include "db/DbError.h"
+#include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
@@ -31,8 +31,7 @@ int deleteTestByName(clsConnection& connection, const QString& name) {
     additive.setTESTId(-1);
     additive.ConnectX(connection);
 
-    const int owner = connection.BeginTrans();
-    try {
+    inTransaction(connection, [&] {
         for (int id : ids) {
             result.setTest_Id(id);
             result.Delete();
@@ -41,11 +40,7 @@ int deleteTestByName(clsConnection& connection, const QString& name) {
         }
         info.setTEST_NAME(name);
         info.Delete();
-        connection.CommitTrans(owner);
-    } catch (const DbError&) {
-        connection.RollBack(owner);
-        throw;
-    }
+    });
     return static_cast<int>(ids.size());
 }
 
