@@ -340,7 +340,7 @@ void frmRealTime::showFrame(const StatusFrame& frame) {
 void frmRealTime::showPointBacklog(const QString& reason, int pending) {
     m_lblPoints->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_lblPoints->setText(
-        QStringLiteral("%1 point(s) not yet stored in the database: %2\nThe test goes on; "
+        QStringLiteral("database unavailable, %1 points waiting: %2\nThe test goes on; "
                        "they are written again with the next point.")
             .arg(pending)
             .arg(reason));

@@ -153,11 +153,11 @@ private slots:
         QVERIFY(fault.exec("CREATE TRIGGER full_disk BEFORE INSERT ON TEST_RESULT "
                            "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
         auto* points = unit->findChild<QLabel*>("lblPoints");
-        QTRY_VERIFY_WITH_TIMEOUT(points->text().contains("point(s) not yet stored"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(points->text().startsWith("database unavailable, ") && points->text().contains(" points waiting: "), 10000);
         QVERIFY(points->text().contains("disk is full"));
         QVERIFY(unit->controller()->running());
         QVERIFY(fault.exec("DROP TRIGGER full_disk"));
-        QTRY_VERIFY_WITH_TIMEOUT(!points->text().contains("not yet stored"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!points->text().contains("points waiting"), 10000);
         screenshot(unit, "frmRealTime");
         QTRY_VERIFY_WITH_TIMEOUT(!unit->controller()->running(), 30000);
         QVERIFY(unit->findChild<QPushButton*>("cmdExit")->isEnabled());
