@@ -200,6 +200,7 @@ void frmRealTime::createControls() {
     m_grid->setTabKeyNavigation(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_live = new LiveTestDisplay(*m_grid, *m_graph);
+    connect(m_grid, &QTableWidget::cellDoubleClicked, this, &frmRealTime::exportShownTest);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
@@ -279,7 +280,10 @@ void frmRealTime::connectController() {
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("%1 waiting point(s) stored.").arg(stored));
     });
-    connect(c, &RunController::runStarted, this, [this](int testId) { m_live->startTest(*m_connection, testId); });
+    connect(c, &RunController::runStarted, this, [this](int testId) {
+        m_shownTestId = testId;
+        m_live->startTest(*m_connection, testId);
+    });
     connect(c, &RunController::pointRecorded, m_live, &LiveTestDisplay::addPoint);
     connect(c, &RunController::pointRecorded, this, [this](const RecordedPoint&, bool stored) {
         if (!stored) return;
@@ -378,6 +382,7 @@ void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
         m_controller->setSequence(*sequence);
         m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
         m_live->clear();
+        m_shownTestId = 0;
     } catch (const DbError& e) {
         m_prompt.message(this, e.text(), QString(), Prompt::Icon::Critical);
     }

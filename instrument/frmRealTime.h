@@ -3,6 +3,7 @@
 // enters the test information, starts the test and watches the readings.
 // The run itself lives in RunController; this window owns the unit's line,
 // the timer that drives the run, and what the operator sees.
+#include "reports/ui/ReportDialogs.h"
 #include "app/ui/ProportionalLayout.h"
 #include "db/NewTest.h"
 #include "instrument/RunController.h"
@@ -65,6 +66,11 @@ public:
     void refreshSequence();      // "Refresh Test Sequence"
     void exitClicked();          // "Exit"
     void retrieveClicked();      // "Retrieve Last Result" (frmRealTime_Retrieve.cpp)
+    // Double click on the results grid: spreadsheet report of the shown test
+    // (frmRealTime_Export.cpp).
+    void exportShownTest();
+    // The save dialog and file opener of that report (the desktop's unless set).
+    void setReportDialogs(const ReportDialogs& dialogs) { m_reportDialogs = dialogs; }
 
     // The live chart and per-ramp grid of the test.
     LiveTestDisplay* liveDisplay() const { return m_live; }
@@ -113,6 +119,8 @@ private:
     QLabel* m_lblStatus = nullptr;
     QLabel* m_lblPoints = nullptr;
     LiveTestDisplay* m_live = nullptr;
+    int m_shownTestId = 0;   // the test the chart and grid show, 0 before one
+    ReportDialogs m_reportDialogs = ReportDialogs::desktop();
     StoredResultsRetrieval* m_retrieval = nullptr;
     // The test information of a retrieval, kept until the whole reply is in.
     TestInformation m_retrieveInfo;

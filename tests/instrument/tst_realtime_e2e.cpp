@@ -10,6 +10,7 @@
 #include "instrument/RunController.h"
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
+#include "reports/ui/ReportDialogs.h"
 #include "testinfo/frmTestRelatedInfo.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -180,6 +182,24 @@ private slots:
         QVERIFY(q.exec("SELECT ADDITIVE_NM FROM TEST_ADDITIVE"));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("Guar"));
+
+        // A double click on the results grid exports the shown test as a
+        // spreadsheet: the file the operator names holds the test's name.
+        QTemporaryDir exportDir;
+        const QString xlsx = exportDir.filePath("E2E-1.xlsx");
+        ReportDialogs dialogs;
+        dialogs.saveFileName = [&](QWidget*, const QString&, const QString&, const QString&,
+                                   const QString&) { return xlsx; };
+        dialogs.openFile = [](const QString&) { return false; };
+        unit->setReportDialogs(dialogs);
+        auto* grid = unit->findChild<QTableWidget*>("MSFlexGrid1");
+        QVERIFY(grid);
+        emit grid->cellDoubleClicked(0, 0);
+        QVERIFY(QFile::exists(xlsx));
+        QProcess unzip;
+        unzip.start("unzip", {"-p", xlsx, "xl/sharedStrings.xml"});
+        QVERIFY(unzip.waitForFinished(10000));
+        QVERIFY(unzip.readAllStandardOutput().contains("E2E-1"));
 
         // A second unit beside it, for the frame's picture.
         frame.regularEntry(2)->trigger();
