@@ -8,6 +8,7 @@
 #include "db/clsConnection.h"
 #include "cli/RunCommand.h"
 #include "cli/RetrieveCommand.h"
+#include "cli/CopyDbCommand.h"
 #include "cli/DemoSequence.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,7 @@ void usage(QTextStream& out) {
     tz::analyzeUsage(out);
     tz::reportUsage(out);
     tz::retrieveUsage(out);
+    tz::copyDbUsage(out);
     out << "\n"
            "The database is TZ360.db in the working directory, or the PostgreSQL server\n"
            "named by TZ360_DATABASE or by database.txt there (a postgresql:// URI);\n"
@@ -70,6 +72,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("add-demo-sequence")) return tz::cli::addDemoSequence(out, err);
     if (args[0] == QLatin1String("export")) return tz::exportCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("retrieve")) return tz::retrieveCommand(args.mid(1), out, err);
+    if (args[0] == QLatin1String("copy-db")) return tz::copyDbCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;
