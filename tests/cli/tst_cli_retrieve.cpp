@@ -1,6 +1,7 @@
 // tz360-cli retrieve end to end: the real program on the real serial code
 // against tz360-sim on pseudo-terminals. The stored run arrives paced as the
 // line carries it; every record must land in TZ360.db exactly as sent.
+#include "tests/support/SimulatedUnitProcess.h"
 #include "sim/SimulatedUnit.h"
 
 #include <QProcess>
@@ -18,12 +19,8 @@ class TestCliRetrieve : public QObject {
 
     void startSim(int comm, const QStringList& extra)
     {
-        auto* sim = new QProcess(this);
-        sim->setWorkingDirectory(dir_.path());
-        sim->start(qEnvironmentVariable("TZ360_SIM"),
-                   QStringList{"--link", QString::number(comm), "--time-scale", "20", "--no-noise"} + extra);
-        QVERIFY(sim->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim->canReadLine(), 5000);
+        QProcess* sim = tz::test::startSimulatedUnit(this, dir_.path(), comm, "20", extra);
+        QVERIFY(sim);
         sims_ << sim;
     }
 

@@ -2,6 +2,7 @@
 // tz360-sim on pseudo-terminals, both sped up. Checks the rows in TZ360.db,
 // the refusals, and that a run killed at any moment keeps every point it had
 // printed in a sound database file.
+#include "tests/support/SimulatedUnitProcess.h"
 #include "db/SequenceData.h"
 #include "db/clsConnection.h"
 
@@ -71,12 +72,8 @@ class TestCliRun : public QObject {
 
     void startSim(int comm, const QStringList& extra)
     {
-        auto* sim = new QProcess(this);
-        sim->setWorkingDirectory(dir_.path());
-        sim->start(qEnvironmentVariable("TZ360_SIM"),
-                   QStringList{"--link", QString::number(comm), "--time-scale", kScale, "--no-noise"} + extra);
-        QVERIFY(sim->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim->canReadLine(), 5000);
+        QProcess* sim = tz::test::startSimulatedUnit(this, dir_.path(), comm, kScale, extra);
+        QVERIFY(sim);
         sims_ << sim;
     }
 

@@ -2,6 +2,7 @@
 // adds unit 1, the unit window selects, sends and starts a short sequence in
 // accelerated time and runs it to its end; TZ360.db holds the points.
 // With TZ360_SCREENSHOTS=<dir> the windows are also saved there as PNG files.
+#include "tests/support/SimulatedUnitProcess.h"
 #include "tests/support/ScriptedPrompt.h"
 
 #include "app/Settings.h"
@@ -73,13 +74,8 @@ class TestRealTimeEndToEnd : public QObject {
     QList<QProcess*> sims_;
 
     void startSim(int comm, const QStringList& extra) {
-        auto* sim = new QProcess(this);
-        sim->setWorkingDirectory(dir_.path());
-        sim->start(qEnvironmentVariable("TZ360_SIM"),
-                   QStringList{"--link", QString::number(comm), "--time-scale", kScale, "--no-noise"} +
-                       extra);
-        QVERIFY(sim->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim->canReadLine(), 5000);
+        QProcess* sim = tz::test::startSimulatedUnit(this, dir_.path(), comm, kScale, extra);
+        QVERIFY(sim);
         sims_ << sim;
     }
 

@@ -3,6 +3,7 @@
 // run lands in TZ360.db and in the grid as the saved-test analysis shows it;
 // a silent unit gives the message and stores nothing.
 // With TZ360_SCREENSHOTS=<dir> the unit window is saved there as a PNG file.
+#include "tests/support/SimulatedUnitProcess.h"
 #include "tests/support/ScriptedPrompt.h"
 
 #include "analysis/OpenedTest.h"
@@ -86,12 +87,8 @@ class TestRealTimeRetrieve : public QObject {
 
     void startSim(int comm, const QStringList& extra)
     {
-        auto* sim = new QProcess(this);
-        sim->setWorkingDirectory(dir_.path());
-        sim->start(qEnvironmentVariable("TZ360_SIM"),
-                   QStringList{"--link", QString::number(comm), "--time-scale", "20", "--no-noise"} + extra);
-        QVERIFY(sim->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim->canReadLine(), 5000);
+        QProcess* sim = tz::test::startSimulatedUnit(this, dir_.path(), comm, "20", extra);
+        QVERIFY(sim);
         sims_ << sim;
     }
 
