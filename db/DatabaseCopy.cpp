@@ -6,6 +6,7 @@
 #include "db/clsConnection.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -17,6 +18,11 @@ namespace tz {
 namespace {
 
 constexpr int kNameLength = 40;
+// Points travel in multi-row inserts: a round trip to the lab server per
+// point would make a week-long test's copy take minutes. 50 rows of a
+// TEST_RESULT row's columns stay well inside the embedded engine's limit of
+// 999 bound values per statement.
+constexpr int kRowsPerInsert = 50;
 
 struct Row {
     QStringList columns;
@@ -24,7 +30,7 @@ struct Row {
     QVariant value(const QString& column) const { return values.value(columns.indexOf(column)); }
 };
 
-std::vector<Row> selectRows(clsConnection& connection, const QString& sql, const QVariant& key = QVariant())
+QSqlQuery runSelect(clsConnection& connection, const QString& sql, const QVariant& key = QVariant())
 {
     connection.ensureConnected();
     QSqlQuery query(connection.ADOConnection());
@@ -35,61 +41,141 @@ std::vector<Row> selectRows(clsConnection& connection, const QString& sql, const
         query.addBindValue(key);
     if (!query.exec())
         throw DbError(query.lastError());
-    std::vector<Row> rows;
-    while (query.next()) {
-        Row row;
-        const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i) {
-            row.columns << record.fieldName(i).toUpper();
-            row.values << query.value(i);
-        }
-        rows.push_back(std::move(row));
+    return query;
+}
+
+Row currentRow(const QSqlQuery& query)
+{
+    Row row;
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i) {
+        row.columns << record.fieldName(i).toUpper();
+        row.values << query.value(i);
     }
+    return row;
+}
+
+std::vector<Row> selectRows(clsConnection& connection, const QString& sql)
+{
+    QSqlQuery query = runSelect(connection, sql);
+    std::vector<Row> rows;
+    while (query.next())
+        rows.push_back(currentRow(query));
     return rows;
 }
 
-// Inserts row without its own key column; parentColumn (if any) takes
-// parentKey. Returns the target's new key.
-QVariant insertRow(clsConnection& target, const QString& table, const QString& keyColumn, Row row,
-                   const QString& parentColumn = QString(), const QVariant& parentKey = QVariant())
-{
-    QStringList columns;
-    QVariantList values;
-    for (int i = 0; i < row.columns.size(); ++i) {
-        if (row.columns[i] == keyColumn)
-            continue;
-        QVariant value = row.columns[i] == parentColumn ? parentKey : row.values[i];
-        // Start times travel as the same local wall-clock text the record
-        // classes write, so no session time zone can shift a test's start.
-        if (value.typeId() == QMetaType::QDateTime && !value.isNull())
-            value = value.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        columns << row.columns[i];
-        values << value;
+// Writes the rows of one table into the target with statements prepared
+// once: a row without its own key column, its parent column (if any) set to
+// the parent's new key.
+class TableWriter {
+public:
+    TableWriter(clsConnection& target, QString table, QString keyColumn, QString parentColumn = QString())
+        : m_target(target), m_table(std::move(table)), m_key(std::move(keyColumn)), m_parent(std::move(parentColumn))
+    {
     }
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(table, columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    target.ensureConnected();
-    QSqlQuery insert(target.ADOConnection());
-    if (!insert.prepare(insertReturningKey(target.adaptSql(sql), keyColumn, target.backend())))
-        throw DbError(insert.lastError());
-    for (const QVariant& v : values)
-        insert.addBindValue(v);
-    if (!insert.exec())
-        throw DbError(insert.lastError());
-    QVariant key;
-    if (target.backend() == Backend::Postgres) {
-        if (insert.next())
-            key = insert.value(0);
-    } else {
-        key = insert.lastInsertId();
+
+    // One row whose new key the caller needs (a sequence or a test header).
+    QVariant insertForKey(const Row& row, const QVariant& parentKey = QVariant())
+    {
+        QSqlQuery& insert = statement(row, 1, true);
+        bindRow(insert, row, parentKey);
+        exec(insert);
+        QVariant key;
+        if (m_target.backend() == Backend::Postgres) {
+            if (insert.next())
+                key = insert.value(0);
+            insert.finish();
+        } else {
+            key = insert.lastInsertId();
+        }
+        if (!key.isValid())
+            throw DbError(QStringLiteral("No new id for the copied %1 row").arg(m_table));
+        return key;
     }
-    if (!key.isValid())
-        throw DbError(QStringLiteral("No new id for the copied %1 row").arg(table));
-    return key;
-}
+
+    // A row nobody refers to (a point, an additive, a ramp row): kept until
+    // a whole multi-row insert is ready. flush() writes the rest.
+    void add(const Row& row, const QVariant& parentKey)
+    {
+        if (m_pending.empty())
+            m_shape = row;
+        m_pending.push_back(row);
+        m_pendingParents << parentKey;
+        if (m_pending.size() == kRowsPerInsert)
+            flush();
+    }
+
+    void flush()
+    {
+        if (m_pending.empty())
+            return;
+        QSqlQuery& insert = statement(m_shape, static_cast<int>(m_pending.size()), false);
+        for (size_t i = 0; i < m_pending.size(); ++i)
+            bindRow(insert, m_pending[i], m_pendingParents[static_cast<qsizetype>(i)]);
+        exec(insert);
+        m_pending.clear();
+        m_pendingParents.clear();
+    }
+
+private:
+    // The prepared insert of rowCount rows shaped like row.
+    QSqlQuery& statement(const Row& row, int rowCount, bool returningKey)
+    {
+        if (m_columns.isEmpty()) {
+            for (const QString& column : row.columns)
+                if (column != m_key)
+                    m_columns << column;
+        }
+        const int slot = returningKey ? 0 : rowCount;
+        auto found = m_prepared.find(slot);
+        if (found != m_prepared.end())
+            return found.value();
+        QStringList marks;
+        for (int i = 0; i < m_columns.size(); ++i)
+            marks << QStringLiteral("?");
+        const QString oneRow = QStringLiteral("(%1)").arg(marks.join(QStringLiteral(", ")));
+        QStringList rows;
+        for (int i = 0; i < rowCount; ++i)
+            rows << oneRow;
+        QString sql = m_target.adaptSql(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                            .arg(m_table, m_columns.join(QStringLiteral(", ")),
+                                                 rows.join(QStringLiteral(", "))));
+        if (returningKey)
+            sql = insertReturningKey(sql, m_key, m_target.backend());
+        m_target.ensureConnected();
+        QSqlQuery query(m_target.ADOConnection());
+        if (!query.prepare(sql))
+            throw DbError(query.lastError());
+        return m_prepared.insert(slot, query).value();
+    }
+
+    void bindRow(QSqlQuery& insert, const Row& row, const QVariant& parentKey)
+    {
+        for (const QString& column : m_columns) {
+            QVariant value = column == m_parent ? parentKey : row.value(column);
+            // Start times travel as the same local wall-clock text the
+            // record classes write, so no session time zone can shift a
+            // test's start.
+            if (value.typeId() == QMetaType::QDateTime && !value.isNull())
+                value = value.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+            insert.addBindValue(value);
+        }
+    }
+
+    static void exec(QSqlQuery& insert)
+    {
+        if (!insert.exec())
+            throw DbError(insert.lastError());
+    }
+
+    clsConnection& m_target;
+    const QString m_table, m_key, m_parent;
+    QStringList m_columns;
+    QHash<int, QSqlQuery> m_prepared;  // by rows per statement; 0: one row returning its key
+    Row m_shape;
+    std::vector<Row> m_pending;
+    QVariantList m_pendingParents;
+};
 
 QSet<QString> namesIn(clsConnection& connection, const QString& sql)
 {
@@ -99,26 +185,45 @@ QSet<QString> namesIn(clsConnection& connection, const QString& sql)
     return names;
 }
 
-// The name the copy is stored under: the same one, or the first free
-// "NAME (n)" with NAME shortened so the whole still fits the column.
-QString chooseName(const QString& name, QSet<QString>& taken, bool rename, const char* what)
+// The names the copies are stored under, in source order. Only a name the
+// target already holds is a clash (tests may share a name, so two source
+// tests called alike are copied alike): it is refused, or renamed to the
+// first "NAME (n)", NAME shortened so the whole fits the column, that neither
+// database uses.
+QStringList chooseNames(const QStringList& sourceNames, const QSet<QString>& inTarget, bool rename, const char* what)
 {
-    if (!taken.contains(name)) {
+    QSet<QString> taken = inTarget;
+    for (const QString& name : sourceNames)
         taken.insert(name);
-        return name;
-    }
-    if (!rename)
-        throw DbError(QStringLiteral("%1 \"%2\" already exists in the target; nothing copied "
-                                     "(--rename-clashes stores it under a free name)")
-                          .arg(QLatin1String(what), name));
-    for (int n = 2;; ++n) {
-        const QString suffix = QStringLiteral(" (%1)").arg(n);
-        const QString candidate = name.left(kNameLength - suffix.size()) + suffix;
-        if (!taken.contains(candidate)) {
-            taken.insert(candidate);
-            return candidate;
+    QStringList chosen;
+    for (const QString& name : sourceNames) {
+        if (!inTarget.contains(name)) {
+            chosen << name;
+            continue;
+        }
+        if (!rename)
+            throw DbError(QStringLiteral("%1 \"%2\" already exists in the target; nothing copied "
+                                         "(--rename-clashes stores it under a free name)")
+                              .arg(QLatin1String(what), name));
+        for (int n = 2;; ++n) {
+            const QString suffix = QStringLiteral(" (%1)").arg(n);
+            const QString candidate = name.left(kNameLength - suffix.size()) + suffix;
+            if (!taken.contains(candidate)) {
+                taken.insert(candidate);
+                chosen << candidate;
+                break;
+            }
         }
     }
+    return chosen;
+}
+
+QStringList namesOf(const std::vector<Row>& rows, const QString& column)
+{
+    QStringList names;
+    for (const Row& row : rows)
+        names << row.value(column).toString();
+    return names;
 }
 
 QString describe(const char* what, const QString& name, const QString& stored)
@@ -129,54 +234,85 @@ QString describe(const char* what, const QString& name, const QString& stored)
     return line;
 }
 
+void setName(Row& row, const QString& column, const QString& name)
+{
+    row.values[row.columns.indexOf(column)] = name;
+}
+
+// Every child row of one parent, read and written in the source's order.
+int copyChildren(clsConnection& source, const QString& select, const QVariant& oldId, TableWriter& writer,
+                 const QVariant& newId)
+{
+    QSqlQuery rows = runSelect(source, select, oldId);
+    int count = 0;
+    while (rows.next()) {
+        writer.add(currentRow(rows), newId);
+        ++count;
+    }
+    writer.flush();
+    return count;
+}
+
 }  // namespace
 
 CopyResult copyDatabase(clsConnection& source, clsConnection& target, bool renameClashes)
 {
+    const QString sequenceName = QStringLiteral("SEQUENCE_NAME");
+    const QString testName = QStringLiteral("TEST_NAME");
     CopyResult result;
-    // Read the whole source first, so a refused name writes nothing at all.
     const auto sequences = selectRows(source, QStringLiteral("SELECT * FROM SEQUENCE_INFO ORDER BY SEQUENCE_ID"));
     const auto tests = selectRows(source, QStringLiteral("SELECT * FROM TEST_INFO ORDER BY TEST_ID"));
 
     inTransaction(target, [&] {
-        QSet<QString> sequenceNames = namesIn(target, QStringLiteral("SELECT SEQUENCE_NAME FROM SEQUENCE_INFO"));
-        QSet<QString> testNames = namesIn(target, QStringLiteral("SELECT TEST_NAME FROM TEST_INFO"));
-        std::vector<QString> sequenceAs, testAs;
-        for (const Row& s : sequences)
-            sequenceAs.push_back(chooseName(s.value(QStringLiteral("SEQUENCE_NAME")).toString(), sequenceNames,
-                                            renameClashes, "Sequence"));
-        for (const Row& t : tests)
-            testAs.push_back(chooseName(t.value(QStringLiteral("TEST_NAME")).toString(), testNames,
-                                        renameClashes, "Test"));
+        // Every name is settled before the first row is written, so a
+        // refused name leaves the target as it was.
+        const QStringList sequenceAs =
+            chooseNames(namesOf(sequences, sequenceName),
+                        namesIn(target, QStringLiteral("SELECT SEQUENCE_NAME FROM SEQUENCE_INFO")), renameClashes,
+                        "Sequence");
+        const QStringList testAs = chooseNames(
+            namesOf(tests, testName), namesIn(target, QStringLiteral("SELECT TEST_NAME FROM TEST_INFO")),
+            renameClashes, "Test");
 
+        TableWriter sequenceWriter(target, QStringLiteral("SEQUENCE_INFO"), QStringLiteral("SEQUENCE_ID"));
+        TableWriter stepWriter(target, QStringLiteral("SEQUENCE_RAMP"), QStringLiteral("SEQUENCE_RAMP_ID"),
+                               QStringLiteral("SEQUENCE_ID"));
+        TableWriter rateWriter(target, QStringLiteral("SEQUENCE_RAMP_DEFINE"), QStringLiteral("SEQUENCE_DEF_ID"),
+                               QStringLiteral("SEQUENCE_ID"));
         for (size_t i = 0; i < sequences.size(); ++i) {
             Row header = sequences[i];
             const QVariant oldId = header.value(QStringLiteral("SEQUENCE_ID"));
-            header.values[header.columns.indexOf(QStringLiteral("SEQUENCE_NAME"))] = sequenceAs[i];
-            const QVariant newId = insertRow(target, QStringLiteral("SEQUENCE_INFO"), QStringLiteral("SEQUENCE_ID"), header);
-            for (const Row& step : selectRows(source, QStringLiteral("SELECT * FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ? ORDER BY RAMP_NO"), oldId))
-                insertRow(target, QStringLiteral("SEQUENCE_RAMP"), QStringLiteral("SEQUENCE_RAMP_ID"), step,
-                          QStringLiteral("SEQUENCE_ID"), newId);
-            for (const Row& rate : selectRows(source, QStringLiteral("SELECT * FROM SEQUENCE_RAMP_DEFINE WHERE SEQUENCE_ID = ? ORDER BY RAMP_STEP_NO"), oldId))
-                insertRow(target, QStringLiteral("SEQUENCE_RAMP_DEFINE"), QStringLiteral("SEQUENCE_DEF_ID"), rate,
-                          QStringLiteral("SEQUENCE_ID"), newId);
-            result.lines << describe("Sequence", sequences[i].value(QStringLiteral("SEQUENCE_NAME")).toString(), sequenceAs[i]);
+            setName(header, sequenceName, sequenceAs[static_cast<qsizetype>(i)]);
+            const QVariant newId = sequenceWriter.insertForKey(header);
+            copyChildren(source, QStringLiteral("SELECT * FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ? ORDER BY RAMP_NO"),
+                         oldId, stepWriter, newId);
+            copyChildren(source,
+                         QStringLiteral("SELECT * FROM SEQUENCE_RAMP_DEFINE WHERE SEQUENCE_ID = ? ORDER BY RAMP_STEP_NO"),
+                         oldId, rateWriter, newId);
+            result.lines << describe("Sequence", sequences[i].value(sequenceName).toString(),
+                                     sequenceAs[static_cast<qsizetype>(i)]);
             ++result.sequences;
         }
+
+        TableWriter testWriter(target, QStringLiteral("TEST_INFO"), QStringLiteral("TEST_ID"));
+        TableWriter additiveWriter(target, QStringLiteral("TEST_ADDITIVE"), QStringLiteral("TESTADD_ID"),
+                                   QStringLiteral("TEST_ID"));
+        TableWriter pointWriter(target, QStringLiteral("TEST_RESULT"), QStringLiteral("TEST_RESULT_ID"),
+                                QStringLiteral("TEST_ID"));
         for (size_t i = 0; i < tests.size(); ++i) {
             Row header = tests[i];
             const QVariant oldId = header.value(QStringLiteral("TEST_ID"));
-            header.values[header.columns.indexOf(QStringLiteral("TEST_NAME"))] = testAs[i];
-            const QVariant newId = insertRow(target, QStringLiteral("TEST_INFO"), QStringLiteral("TEST_ID"), header);
-            for (const Row& additive : selectRows(source, QStringLiteral("SELECT * FROM TEST_ADDITIVE WHERE TEST_ID = ? ORDER BY TESTADD_ID"), oldId))
-                insertRow(target, QStringLiteral("TEST_ADDITIVE"), QStringLiteral("TESTADD_ID"), additive,
-                          QStringLiteral("TEST_ID"), newId);
-            const auto points = selectRows(source, QStringLiteral("SELECT * FROM TEST_RESULT WHERE TEST_ID = ? ORDER BY TEST_RESULT_ID"), oldId);
-            for (const Row& point : points)
-                insertRow(target, QStringLiteral("TEST_RESULT"), QStringLiteral("TEST_RESULT_ID"), point,
-                          QStringLiteral("TEST_ID"), newId);
-            result.lines << describe("Test", tests[i].value(QStringLiteral("TEST_NAME")).toString(), testAs[i])
-                                + QStringLiteral(" (%1 points)").arg(points.size());
+            setName(header, testName, testAs[static_cast<qsizetype>(i)]);
+            const QVariant newId = testWriter.insertForKey(header);
+            copyChildren(source, QStringLiteral("SELECT * FROM TEST_ADDITIVE WHERE TEST_ID = ? ORDER BY TESTADD_ID"),
+                         oldId, additiveWriter, newId);
+            // Points keep their order: they are read and inserted by their
+            // source key, and the target hands out rising keys.
+            const int points = copyChildren(
+                source, QStringLiteral("SELECT * FROM TEST_RESULT WHERE TEST_ID = ? ORDER BY TEST_RESULT_ID"), oldId,
+                pointWriter, newId);
+            result.lines << describe("Test", tests[i].value(testName).toString(), testAs[static_cast<qsizetype>(i)])
+                                + QStringLiteral(" (%1 points)").arg(points);
             ++result.tests;
         }
     });

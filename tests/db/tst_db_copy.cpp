@@ -142,6 +142,30 @@ private slots:
                        " WHERE t.TEST_NAME = 'Well 11 (3)'").value(0).toInt(), 2);
         QCOMPARE(b.sql("SELECT COUNT(*) FROM TEST_RESULT").value(0).toInt(), 8);
     }
+
+    // Tests may share a name: two of them in the source are no clash with
+    // each other, only with the target. A long test's points cross several
+    // multi-row inserts and keep their order.
+    void sameNamedTestsAndALongTest()
+    {
+        TempDatabase a, b;
+        a.sql("INSERT INTO TEST_INFO (TEST_ID, TEST_NAME) VALUES (3, 'Repeat'), (4, 'Repeat')");
+        for (int i = 0; i < 123; ++i)  // two full inserts of 50 and one of 23
+            a.sql("INSERT INTO TEST_RESULT (TEST_ID, RAMP_NO, RESULT_TIME) VALUES (4, 1, ?)", {123 - i});
+        const tz::CopyResult first = tz::copyDatabase(a.connection, b.connection, false);
+        QCOMPARE(first.lines, QStringList({"Test \"Repeat\" (0 points)", "Test \"Repeat\" (123 points)"}));
+        QVariantList expected;
+        for (int i = 0; i < 123; ++i)
+            expected << 123 - i;
+        QCOMPARE(b.sql("SELECT CAST(RESULT_TIME AS INTEGER) FROM TEST_RESULT ORDER BY TEST_RESULT_ID"), expected);
+
+        // Now the name is in the target: refused, or renamed apart.
+        QVERIFY_THROWS_EXCEPTION(tz::DbError, tz::copyDatabase(a.connection, b.connection, false));
+        const tz::CopyResult renamed = tz::copyDatabase(a.connection, b.connection, true);
+        QCOMPARE(renamed.lines, QStringList({"Test \"Repeat\" -> \"Repeat (2)\" (0 points)",
+                                             "Test \"Repeat\" -> \"Repeat (3)\" (123 points)"}));
+        QCOMPARE(b.count("TEST_RESULT"), 246);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDbCopy)
