@@ -37,13 +37,20 @@ inline void addBackendRows()
 
 }  // namespace tz::test
 
-#define TZ360_USE_BACKEND_ROW()                                                                      \
-    do {                                                                                             \
-        QFETCH_GLOBAL(QString, backend);                                                             \
-        tz::test::currentBackend() = backend;                                                        \
-        if (backend == QLatin1String("postgresql") && !tz::test::PgTestServer::instance().available()) \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL test server unavailable: ")                  \
-                             + tz::test::PgTestServer::instance().reason()));                        \
+// For a test whose own data table has the backend rows (the other tests of
+// its program need no database).
+#define TZ360_USE_BACKEND(backendName)                                                                 \
+    do {                                                                                               \
+        tz::test::currentBackend() = (backendName);                                                    \
+        if (tz::test::onServer() && !tz::test::PgTestServer::instance().available())                   \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL test server unavailable: ")                    \
+                             + tz::test::PgTestServer::instance().reason()));                          \
+    } while (false)
+
+#define TZ360_USE_BACKEND_ROW()                                                                        \
+    do {                                                                                               \
+        QFETCH_GLOBAL(QString, backend);                                                               \
+        TZ360_USE_BACKEND(backend);                                                                    \
     } while (false)
 
 struct TempDatabase {
@@ -87,6 +94,25 @@ struct TempDatabase {
         for (const QVariant& v : values)
             query.addBindValue(v);
         return query.exec();
+    }
+
+    // Makes the database refuse event ("INSERT" or "DELETE") on table for
+    // rows matching condition (NEW.x / OLD.x), as a full disk or a
+    // colleague's lock would: the way to make a write fail half-way.
+    void refuse(const QString& event, const QString& table, const QString& condition, const QString& message)
+    {
+        const QString name = QStringLiteral("refuse_%1_%2").arg(event, table).toLower();
+        if (onServer()) {
+            sql(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+                               " IF %2 THEN RAISE EXCEPTION '%3'; END IF; RETURN %4; END $$")
+                    .arg(name, condition, message,
+                         event == QLatin1String("DELETE") ? QStringLiteral("OLD") : QStringLiteral("NEW")));
+            sql(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+                    .arg(name, event, table));
+        } else {
+            sql(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 WHEN %4 BEGIN SELECT RAISE(ABORT, '%5'); END")
+                    .arg(name, event, table, condition, message));
+        }
     }
 
     int count(const QString& table, const QString& where = QStringLiteral("1 = 1"))

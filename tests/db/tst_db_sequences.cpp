@@ -309,16 +309,7 @@ void TestDbSequences::failureHalfWayLeavesSequenceAsItWas()
     data.sequenceId = tz::saveSequence(db.connection, data);
     // The file refuses a negative ramp shear rate, after the header and the
     // steps of the new version have already been written.
-    if (db.onServer()) {
-        db.sql("CREATE FUNCTION refuse_negative() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
-               " IF NEW.RAMP_SHEAR_RATE < 0 THEN RAISE EXCEPTION 'negative shear rate'; END IF;"
-               " RETURN NEW; END $$");
-        db.sql("CREATE TRIGGER refuse_negative BEFORE INSERT ON SEQUENCE_RAMP_DEFINE"
-               " FOR EACH ROW EXECUTE FUNCTION refuse_negative()");
-    } else {
-        db.sql("CREATE TRIGGER refuse_negative BEFORE INSERT ON SEQUENCE_RAMP_DEFINE"
-               " WHEN NEW.RAMP_SHEAR_RATE < 0 BEGIN SELECT RAISE(ABORT, 'negative shear rate'); END");
-    }
+    db.refuse("INSERT", "SEQUENCE_RAMP_DEFINE", "NEW.RAMP_SHEAR_RATE < 0", "negative shear rate");
     const QString before = tableDump(db);
 
     tz::SequenceData broken = data;

@@ -9,6 +9,7 @@
 #include "sim/SimulatedPort.h"
 #include "db/TempDatabase.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace tz;
@@ -195,21 +196,31 @@ private slots:
         QCOMPARE(StoredResultsRetrieval::failureMessage(got), StoredResultsRetrieval::kNoResponseMessage);
     }
 
+    void storesTheTestAndItsPointsAsSent_data() { tz::test::addBackendRows(); }
     void storesTheTestAndItsPointsAsSent()
     {
+        QFETCH(QString, backend);
+        TZ360_USE_BACKEND(backend);
         TempDatabase db;
         const int first = storeRetrievedTest(db.connection, info("gel 1"), {{"Borate", 2.5, "gpt", "L7"}},
                                              {record(1, 0, 60, -3.5, 0), record(2, 3, 905, 98.5, 1)});
         QVERIFY(first > 0);
         QCOMPARE(db.sql("SELECT TEST_ID FROM TEST_INFO WHERE TEST_NAME = 'gel 1'").value(0).toInt(), first);
         QCOMPARE(db.count("TEST_ADDITIVE", QString("TEST_ID = %1").arg(first)), 1);
-        QCOMPARE(db.sql("SELECT RAMP_NO || '|' || RAMP_STEP_NO || '|' || RESULT_TIME || '|' || RESULT_SAMPLE_TEMP || "
-                        "'|' || RESULT_BATH_TEMP || '|' || RESULT_PRESS || '|' || RESULT_SHEAR_RATE || '|' || "
-                        "RESULT_SHEAR_STRESS || '|' || RESULT_TYPE_ID FROM TEST_RESULT WHERE TEST_ID = ? "
-                        "ORDER BY RESULT_TIME",
-                        {first}),
-                 (QVariantList{"1.0|0.0|60.0|149.8|151.0|498.0|70.0|-3.5|0.0",
-                               "2.0|3.0|905.0|149.8|151.0|498.0|70.0|98.5|1.0"}));
+        QSqlQuery points(db.connection.ADOConnection());
+        QVERIFY(points.prepare("SELECT RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_BATH_TEMP,"
+                               " RESULT_PRESS, RESULT_SHEAR_RATE, RESULT_SHEAR_STRESS, RESULT_TYPE_ID"
+                               " FROM TEST_RESULT WHERE TEST_ID = ? ORDER BY RESULT_TIME"));
+        points.addBindValue(first);
+        QVERIFY(points.exec());
+        QStringList stored;
+        while (points.next()) {
+            QStringList fields;
+            for (int i = 0; i < 9; ++i)
+                fields << QString::number(points.value(i).toDouble());
+            stored << fields.join('|');
+        }
+        QCOMPARE(stored, (QStringList{"1|0|60|149.8|151|498|70|-3.5|0", "2|3|905|149.8|151|498|70|98.5|1"}));
 
         // A reply of STX only still stores the test information.
         const int second = storeRetrievedTest(db.connection, info("gel 2"), {}, {});
@@ -218,11 +229,13 @@ private slots:
         QCOMPARE(db.count("TEST_RESULT", QString("TEST_ID = %1").arg(second)), 0);
     }
 
+    void aFailedPointLeavesNothing_data() { tz::test::addBackendRows(); }
     void aFailedPointLeavesNothing()
     {
+        QFETCH(QString, backend);
+        TZ360_USE_BACKEND(backend);
         TempDatabase db;
-        db.sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_RESULT WHEN NEW.RAMP_NO = 9 "
-               "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        db.refuse("INSERT", "TEST_RESULT", "NEW.RAMP_NO = 9", "disk full");
         QVERIFY_THROWS_EXCEPTION(DbError, storeRetrievedTest(db.connection, info("gel 3"), {{"Borate", 1, "gpt", ""}},
                                                              {record(1, 0, 60, 5, 0), record(9, 0, 70, 5, 0)}));
         QCOMPARE(db.count("TEST_INFO"), 0);
