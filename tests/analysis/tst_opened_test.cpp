@@ -1,5 +1,5 @@
 // Loading a stored test, deleting one in a single transaction, and
-// tz360-cli analyze, over a real database file.
+// tz360-cli analyze, over a real database file and on the lab server.
 #include "analysis/OpenedTest.h"
 #include "db/DbError.h"
 #include "db/TempDatabase.h"
@@ -14,6 +14,9 @@ using namespace tz;
 class TestOpenedTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
+
     void loadsInformationAdditivesAndPoints() {
         TempDatabase db;
         fixture::storeTest(db.connection, "Other", fixture::powerLawPoints(1, 1, 1));
@@ -73,7 +76,7 @@ private slots:
     void failedDeleteLeavesTheTestWhole() {
         TempDatabase db;
         fixture::storeTest(db.connection, "Gel", fixture::powerLawPoints(2, 1, 1), {{"Guar", 40, "lb/Mgal", "1"}});
-        db.sql("CREATE TRIGGER keep_info BEFORE DELETE ON TEST_INFO BEGIN SELECT RAISE(ABORT, 'locked'); END");
+        db.refuse("DELETE", "TEST_INFO", "1 = 1", "locked");
         QVERIFY_THROWS_EXCEPTION(DbError, deleteTestByName(db.connection, "Gel"));
         QVERIFY(!db.connection.InTransaction());
         QCOMPARE(db.count("TEST_INFO"), 1);
