@@ -1,7 +1,8 @@
 #pragma once
 // tz360-cli run: a real-time test without a window, for unattended and
 // scripted labs. Opens Comm K, downloads the sequence as Send Sequence does,
-// checks the pressure, stores the test in the working directory's TZ360.db,
+// checks the pressure, stores the test in the working directory's database
+// (TZ360.db, or the lab server that database.txt or TZ360_DATABASE names),
 // runs the sequence to its end and prints one line per recorded point (after
 // it is committed). SIGINT / SIGTERM stop the unit and keep every point.
 //
@@ -41,8 +42,9 @@ inline void runUsage(QTextStream& out)
 {
     out << "Usage: tz360-cli run --comm K --sequence NAME --test NAME [--bob CODE] [--unit N]\n"
            "                     [--fluid TEXT] [--researcher TEXT]\n"
-           "Runs the stored sequence NAME on the unit at Comm K as test NAME in TZ360.db of the\n"
-           "working directory and prints each recorded point, tab separated: ramp, ramp step,\n"
+           "Runs the stored sequence NAME on the unit at Comm K as test NAME in the working\n"
+           "directory's database (TZ360.db, or the server database.txt or TZ360_DATABASE names)\n"
+           "and prints each recorded point, tab separated: ramp, ramp step,\n"
            "type, time (s), sample F, bath F, psi, shear rate 1/s, shear stress dyn/cm2, viscosity cP.\n"
            "--bob: B1 ... B5, XB1 ... XB5 (default B5); --unit: 1 ... 8 for the error log (default 1).\n";
 }
@@ -96,7 +98,8 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
     try {
         sequence = loadSequence(connection, parser.value(sequenceName));
         if (!sequence)
-            return fail(2, QStringLiteral("no sequence named \"%1\" in TZ360.db").arg(parser.value(sequenceName)));
+            return fail(2, QStringLiteral("no sequence named \"%1\" in %2")
+                               .arg(parser.value(sequenceName), connection.description()));
         if (testNameTaken(connection, parser.value(testName)))
             return fail(2, QStringLiteral("a test named \"%1\" is already stored").arg(parser.value(testName)));
     } catch (const DbError& e) {
