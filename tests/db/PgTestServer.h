@@ -19,7 +19,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QElapsedTimer>
+#include <QCoreApplication>
+#include <QTest>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -281,3 +284,19 @@ private:
 };
 
 }  // namespace tz::test
+
+// main() of a test program that needs the server for everything it does:
+// without the server CTest reports the program skipped (its
+// SKIP_RETURN_CODE 77), with the reason on stderr.
+#define TZ360_SERVER_TEST_MAIN(TestClass)                                                \
+    int main(int argc, char** argv)                                                      \
+    {                                                                                    \
+        QCoreApplication app(argc, argv);                                                \
+        if (!tz::test::PgTestServer::instance().available()) {                           \
+            std::fprintf(stderr, "SKIPPED: PostgreSQL test server unavailable: %s\n",    \
+                         qPrintable(tz::test::PgTestServer::instance().reason()));       \
+            return 77;                                                                   \
+        }                                                                                \
+        TestClass test;                                                                  \
+        return QTest::qExec(&test, argc, argv);                                          \
+    }

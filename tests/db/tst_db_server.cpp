@@ -12,8 +12,6 @@
 #include <QProcess>
 #include <QScopeGuard>
 
-#include <cstdio>
-
 using tz::test::PgTestServer;
 
 class TestDbServer : public QObject {
@@ -209,16 +207,5 @@ void TestDbServer::cliNamesServerAndCreatesSchema()
     QCOMPARE(out, QByteArray("Zr XL 300F\t2026-05-04 07:15:00\tM. Okafor\n"));
 }
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    if (!PgTestServer::instance().available()) {
-        // CTest reports the program as skipped (SKIP_RETURN_CODE), with why.
-        std::fprintf(stderr, "SKIPPED: PostgreSQL test server unavailable: %s\n",
-                     qPrintable(PgTestServer::instance().reason()));
-        return 77;
-    }
-    TestDbServer test;
-    return QTest::qExec(&test, argc, argv);
-}
+TZ360_SERVER_TEST_MAIN(TestDbServer)
 #include "tst_db_server.moc"
