@@ -226,14 +226,6 @@ QStringList namesOf(const std::vector<Row>& rows, const QString& column)
     return names;
 }
 
-QString describe(const char* what, const QString& name, const QString& stored)
-{
-    QString line = QStringLiteral("%1 \"%2\"").arg(QLatin1String(what), name);
-    if (stored != name)
-        line += QStringLiteral(" -> \"%1\"").arg(stored);
-    return line;
-}
-
 void setName(Row& row, const QString& column, const QString& name)
 {
     row.values[row.columns.indexOf(column)] = name;
@@ -253,68 +245,103 @@ int copyChildren(clsConnection& source, const QString& select, const QVariant& o
     return count;
 }
 
+QString describe(const char* what, const QString& name, const QString& stored)
+{
+    QString line = QStringLiteral("%1 \"%2\"").arg(QLatin1String(what), name);
+    if (stored != name)
+        line += QStringLiteral(" -> \"%1\"").arg(stored);
+    return line;
+}
+
+// A header table with the tables that hang off it by its key.
+struct Family {
+    struct Child {
+        const char* table;
+        const char* key;
+        const char* order;
+    };
+    const char* what;        // "Sequence", "Test": for messages and the copy's lines
+    const char* table;
+    const char* key;
+    const char* nameColumn;
+    std::vector<Child> children;
+    const char* countedAs;   // the last child's rows counted in each line ("points"), or nullptr
+};
+
+const Family kSequences{"Sequence", "SEQUENCE_INFO", "SEQUENCE_ID", "SEQUENCE_NAME",
+                        {{"SEQUENCE_RAMP", "SEQUENCE_RAMP_ID", "RAMP_NO"},
+                         {"SEQUENCE_RAMP_DEFINE", "SEQUENCE_DEF_ID", "RAMP_STEP_NO"}},
+                        nullptr};
+// Points keep their order: they are read and inserted by their source key,
+// and the target hands out rising keys.
+const Family kTests{"Test", "TEST_INFO", "TEST_ID", "TEST_NAME",
+                    {{"TEST_ADDITIVE", "TESTADD_ID", "TESTADD_ID"}, {"TEST_RESULT", "TEST_RESULT_ID", "TEST_RESULT_ID"}},
+                    "points"};
+
+// The headers of one family in the source and the names their copies take.
+struct Plan {
+    const Family& family;
+    std::vector<Row> headers;
+    QStringList storeAs;
+};
+
+Plan plan(const Family& family, clsConnection& source, clsConnection& target, bool renameClashes)
+{
+    Plan p{family, selectRows(source, QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                                          .arg(QLatin1String(family.table), QLatin1String(family.key))),
+           {}};
+    const QString nameColumn = QLatin1String(family.nameColumn);
+    p.storeAs = chooseNames(namesOf(p.headers, nameColumn),
+                            namesIn(target, QStringLiteral("SELECT %1 FROM %2")
+                                                .arg(nameColumn, QLatin1String(family.table))),
+                            renameClashes, family.what);
+    return p;
+}
+
+// Every header of the plan with its children, under the planned names;
+// one line per header into lines.
+void copyFamily(const Plan& p, clsConnection& source, clsConnection& target, QStringList& lines)
+{
+    const Family& f = p.family;
+    const QString key = QLatin1String(f.key);
+    TableWriter headerWriter(target, QLatin1String(f.table), key);
+    std::vector<TableWriter> childWriters;
+    QStringList childSelects;
+    for (const Family::Child& child : f.children) {
+        childWriters.emplace_back(target, QLatin1String(child.table), QLatin1String(child.key), key);
+        childSelects << QStringLiteral("SELECT * FROM %1 WHERE %2 = ? ORDER BY %3")
+                            .arg(QLatin1String(child.table), key, QLatin1String(child.order));
+    }
+    for (size_t i = 0; i < p.headers.size(); ++i) {
+        Row header = p.headers[i];
+        const QString storeAs = p.storeAs[static_cast<qsizetype>(i)];
+        const QVariant oldId = header.value(key);
+        setName(header, QLatin1String(f.nameColumn), storeAs);
+        const QVariant newId = headerWriter.insertForKey(header);
+        int lastCount = 0;
+        for (size_t c = 0; c < childWriters.size(); ++c)
+            lastCount = copyChildren(source, childSelects[static_cast<qsizetype>(c)], oldId, childWriters[c], newId);
+        QString line = describe(f.what, p.headers[i].value(QLatin1String(f.nameColumn)).toString(), storeAs);
+        if (f.countedAs)
+            line += QStringLiteral(" (%1 %2)").arg(lastCount).arg(QLatin1String(f.countedAs));
+        lines << line;
+    }
+}
+
 }  // namespace
 
 CopyResult copyDatabase(clsConnection& source, clsConnection& target, bool renameClashes)
 {
-    const QString sequenceName = QStringLiteral("SEQUENCE_NAME");
-    const QString testName = QStringLiteral("TEST_NAME");
     CopyResult result;
-    const auto sequences = selectRows(source, QStringLiteral("SELECT * FROM SEQUENCE_INFO ORDER BY SEQUENCE_ID"));
-    const auto tests = selectRows(source, QStringLiteral("SELECT * FROM TEST_INFO ORDER BY TEST_ID"));
-
     inTransaction(target, [&] {
         // Every name is settled before the first row is written, so a
         // refused name leaves the target as it was.
-        const QStringList sequenceAs =
-            chooseNames(namesOf(sequences, sequenceName),
-                        namesIn(target, QStringLiteral("SELECT SEQUENCE_NAME FROM SEQUENCE_INFO")), renameClashes,
-                        "Sequence");
-        const QStringList testAs = chooseNames(
-            namesOf(tests, testName), namesIn(target, QStringLiteral("SELECT TEST_NAME FROM TEST_INFO")),
-            renameClashes, "Test");
-
-        TableWriter sequenceWriter(target, QStringLiteral("SEQUENCE_INFO"), QStringLiteral("SEQUENCE_ID"));
-        TableWriter stepWriter(target, QStringLiteral("SEQUENCE_RAMP"), QStringLiteral("SEQUENCE_RAMP_ID"),
-                               QStringLiteral("SEQUENCE_ID"));
-        TableWriter rateWriter(target, QStringLiteral("SEQUENCE_RAMP_DEFINE"), QStringLiteral("SEQUENCE_DEF_ID"),
-                               QStringLiteral("SEQUENCE_ID"));
-        for (size_t i = 0; i < sequences.size(); ++i) {
-            Row header = sequences[i];
-            const QVariant oldId = header.value(QStringLiteral("SEQUENCE_ID"));
-            setName(header, sequenceName, sequenceAs[static_cast<qsizetype>(i)]);
-            const QVariant newId = sequenceWriter.insertForKey(header);
-            copyChildren(source, QStringLiteral("SELECT * FROM SEQUENCE_RAMP WHERE SEQUENCE_ID = ? ORDER BY RAMP_NO"),
-                         oldId, stepWriter, newId);
-            copyChildren(source,
-                         QStringLiteral("SELECT * FROM SEQUENCE_RAMP_DEFINE WHERE SEQUENCE_ID = ? ORDER BY RAMP_STEP_NO"),
-                         oldId, rateWriter, newId);
-            result.lines << describe("Sequence", sequences[i].value(sequenceName).toString(),
-                                     sequenceAs[static_cast<qsizetype>(i)]);
-            ++result.sequences;
-        }
-
-        TableWriter testWriter(target, QStringLiteral("TEST_INFO"), QStringLiteral("TEST_ID"));
-        TableWriter additiveWriter(target, QStringLiteral("TEST_ADDITIVE"), QStringLiteral("TESTADD_ID"),
-                                   QStringLiteral("TEST_ID"));
-        TableWriter pointWriter(target, QStringLiteral("TEST_RESULT"), QStringLiteral("TEST_RESULT_ID"),
-                                QStringLiteral("TEST_ID"));
-        for (size_t i = 0; i < tests.size(); ++i) {
-            Row header = tests[i];
-            const QVariant oldId = header.value(QStringLiteral("TEST_ID"));
-            setName(header, testName, testAs[static_cast<qsizetype>(i)]);
-            const QVariant newId = testWriter.insertForKey(header);
-            copyChildren(source, QStringLiteral("SELECT * FROM TEST_ADDITIVE WHERE TEST_ID = ? ORDER BY TESTADD_ID"),
-                         oldId, additiveWriter, newId);
-            // Points keep their order: they are read and inserted by their
-            // source key, and the target hands out rising keys.
-            const int points = copyChildren(
-                source, QStringLiteral("SELECT * FROM TEST_RESULT WHERE TEST_ID = ? ORDER BY TEST_RESULT_ID"), oldId,
-                pointWriter, newId);
-            result.lines << describe("Test", tests[i].value(testName).toString(), testAs[static_cast<qsizetype>(i)])
-                                + QStringLiteral(" (%1 points)").arg(points);
-            ++result.tests;
-        }
+        const Plan sequences = plan(kSequences, source, target, renameClashes);
+        const Plan tests = plan(kTests, source, target, renameClashes);
+        copyFamily(sequences, source, target, result.lines);
+        copyFamily(tests, source, target, result.lines);
+        result.sequences = static_cast<int>(sequences.headers.size());
+        result.tests = static_cast<int>(tests.headers.size());
     });
     return result;
 }

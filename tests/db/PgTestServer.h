@@ -20,7 +20,6 @@
 #include <QThread>
 #include <QElapsedTimer>
 #include <QCoreApplication>
-#include <QTest>
 
 #include <cstdio>
 #include <filesystem>
@@ -285,9 +284,9 @@ private:
 
 }  // namespace tz::test
 
-// main() of a test program that needs the server for everything it does:
-// without the server CTest reports the program skipped (its
-// SKIP_RETURN_CODE 77), with the reason on stderr.
+// main() of a test program that needs the server for everything it does
+// (the program includes QTest itself): without the server CTest reports the
+// program skipped (its SKIP_RETURN_CODE 77), with the reason on stderr.
 #define TZ360_SERVER_TEST_MAIN(TestClass)                                                \
     int main(int argc, char** argv)                                                      \
     {                                                                                    \
