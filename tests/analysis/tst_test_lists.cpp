@@ -39,6 +39,9 @@ void storeThree(TempDatabase& db) {
 class TestTestLists : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
+
     void emptyDatabaseShowsHeadingOnly() {
         TempDatabase db;
         ScriptedPrompt prompt;

@@ -72,8 +72,11 @@ class TestRealTimeWindows : public QObject {
     QString oldDir_;
 
 private slots:
+    // The unit windows record into the embedded file and into the lab server.
+    void initTestCase_data() { tz::test::addBackendRows(); }
     void init() {
         oldDir_ = QDir::currentPath();
+        TZ360_USE_BACKEND_ROW();
     }
     void cleanup() { QDir::setCurrent(oldDir_); }
 

@@ -78,6 +78,10 @@ class TestTestInfoDialogs : public QObject {
     Q_OBJECT
 
 private slots:
+    // The dialogs read and write through the same classes on the embedded
+    // file and on the lab server.
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
     void defaults();
     void nameChecks_data();
     void nameChecks();
@@ -418,8 +422,7 @@ void TestTestInfoDialogs::editFailureChangesNothing() {
     const int id = storeTest(db.connection, QStringLiteral("Gel-1"),
                              {{"Guar", "40", "ppt", ""}, {"Borate", "1.5", "gpt", ""}});
     // The second new additive cannot be written (as on a full disk).
-    db.sql("CREATE TRIGGER refuse BEFORE INSERT ON TEST_ADDITIVE WHEN NEW.ADDITIVE_NM = 'Bad' "
-           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+    db.refuse("INSERT", "TEST_ADDITIVE", "NEW.ADDITIVE_NM = 'Bad'", "database or disk is full");
     ScriptedPrompt prompt;
     whenViewerShown([](frmViewRelatedInfo& dialog) {
         setText(dialog, "txtFluidId", QStringLiteral("CMHPG"));
