@@ -5,7 +5,6 @@
 #include "instrument/TimeScale.h"
 
 #include <QFileInfo>
-#include <utility>
 
 namespace tz {
 
@@ -101,7 +100,6 @@ QByteArray UnitLink::takeAll() {
 bool UnitLink::startSequenceDownload(const QByteArray& record) {
     if (busy() || !port_.isOpen()) return false;
     state_ = State::SequenceReply;
-    collected_.clear();
     // The reply is judged after a fixed wait whatever happened on sending, so
     // an error shows the same way as a refusal by the unit.
     const bool sent = send(proto::cancel()) && send(record);
@@ -114,50 +112,13 @@ bool UnitLink::startSequenceDownload(const QByteArray& record) {
     return true;
 }
 
-bool UnitLink::startStoredResultsDownload() {
-    if (busy() || !port_.isOpen()) return false;
-    state_ = State::StoredResults;
-    collected_.clear();
-    discardInput();
-    if (!send(proto::requestStoredResults())) {
-        state_ = State::Idle;
-        QTimer::singleShot(0, this, [this] { emit storedResultsFinished({}); });
-        return true;
-    }
-    firstStep_ = true;
-    wait_.start(scaledMs(kStoredResultsFirstWaitMs));
-    return true;
-}
-
 void UnitLink::abort() {
     wait_.stop();
     state_ = State::Idle;
-    collected_.clear();
 }
 
 void UnitLink::onWaitEnded() {
-    switch (state_) {
-    case State::Idle:
-        return;
-    case State::SequenceReply:
-        finishSequence(true);
-        return;
-    case State::StoredResults: {
-        // The reply is complete only when a half-second wait brought nothing.
-        const QByteArray more = takeAll();
-        const bool first = std::exchange(firstStep_, false);
-        if (first || !more.isEmpty()) {
-            collected_ += more;
-            wait_.start(scaledMs(kStoredResultsStepWaitMs));
-            return;
-        }
-        const QByteArray reply = collected_;
-        state_ = State::Idle;
-        collected_.clear();
-        emit storedResultsFinished(reply);
-        return;
-    }
-    }
+    if (state_ == State::SequenceReply) finishSequence(true);
 }
 
 void UnitLink::finishSequence(bool sentOk) {

@@ -1,8 +1,9 @@
 #pragma once
 // The serial line to one TZ360 unit: "Comm k" at 19200 8N1. Commands go out in
-// one piece; everything received is taken at once. The two long exchanges
-// (sequence download, stored-results download) wait on timers, never on the
-// clock, so the other unit windows keep polling while one unit downloads.
+// one piece; everything received is taken at once. The sequence download
+// waits on a timer, never on the clock, so the other unit windows keep
+// polling while one unit downloads. (The stored-results download runs over
+// this link as a UnitPort: StoredResultsRetrieval.)
 #include "instrument/UnitPort.h"
 
 #include <QByteArray>
@@ -18,8 +19,6 @@ class UnitLink : public QObject, public UnitPort {
 public:
     // Waits of the exchanges, in unscaled milliseconds (TZ360_TIME_SCALE divides them).
     static constexpr int kSequenceReplyWaitMs = 6000;
-    static constexpr int kStoredResultsFirstWaitMs = 2000;
-    static constexpr int kStoredResultsStepWaitMs = 500;
 
     explicit UnitLink(QObject* parent = nullptr);
     ~UnitLink() override;
@@ -46,19 +45,14 @@ public:
     // Cancel, then the record; sequenceDownloadFinished 6 s later with the
     // reply (accepted when it ends with "x"). False when busy or not open.
     bool startSequenceDownload(const QByteArray& record);
-    // Discards pending input, requests the stored results, waits 2 s and then
-    // 0.5 s steps until a step brings nothing; storedResultsFinished with the
-    // whole reply (empty when the unit said nothing or the send failed).
-    bool startStoredResultsDownload();
     // Abandons a running exchange without a finished signal.
     void abort();
 
 signals:
     void sequenceDownloadFinished(bool accepted, const QByteArray& reply);
-    void storedResultsFinished(const QByteArray& reply);
 
 private:
-    enum class State { Idle, SequenceReply, StoredResults };
+    enum class State { Idle, SequenceReply };
     bool openPort(const QString& device);
     void onWaitEnded();
     void finishSequence(bool sentOk);
@@ -67,8 +61,6 @@ private:
     QSerialPort port_;
     QTimer wait_;
     State state_ = State::Idle;
-    QByteArray collected_;
-    bool firstStep_ = false;  // the first read after the 2 s wait is always followed by a step
     int comm_ = 0;
     QString device_;
     QString error_;

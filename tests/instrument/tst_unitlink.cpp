@@ -3,7 +3,7 @@
 #include "instrument/CommPorts.h"
 #include "instrument/ProtocolCodec.h"
 #include "instrument/StatusFrameReader.h"
-#include "instrument/StoredResultsParser.h"
+#include "instrument/StoredResultsRetrieval.h"
 #include "instrument/UnitLink.h"
 
 #include <QDir>
@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -21,6 +23,23 @@
 #include <unistd.h>
 
 using namespace tz;
+
+namespace {
+
+// A stored-results download over the real serial line, as the unit window
+// and tz360-cli retrieve run it; nullopt when it did not finish in time.
+std::optional<StoredResults> retrieveOver(UnitLink& link, int timeoutMs)
+{
+    StoredResultsRetrieval retrieval(link);
+    std::optional<StoredResults> got;
+    QObject::connect(&retrieval, &StoredResultsRetrieval::finished, [&](const StoredResults& r) { got = r; });
+    retrieval.start();
+    if (!QTest::qWaitFor([&] { return got.has_value(); }, timeoutMs))
+        return std::nullopt;
+    return got;
+}
+
+}  // namespace
 
 class TestUnitLink : public QObject {
     Q_OBJECT
@@ -145,10 +164,9 @@ private slots:
         QVERIFY(link.open(1));
         link.send(proto::statusPoll());  // a stale frame the download must discard
         QTest::qWait(100);
-        QSignalSpy done(&link, &UnitLink::storedResultsFinished);
-        QVERIFY(link.startStoredResultsDownload());
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 10000);
-        const StoredResults r = parseStoredResults(done.first().at(0).toByteArray());
+        const std::optional<StoredResults> got = retrieveOver(link, 10000);
+        QVERIFY(got);
+        const StoredResults& r = *got;
         QCOMPARE(r.status, StoredResults::Status::Ok);
         QCOMPARE(r.malformed, 0);
         QVERIFY(r.records.size() > 10);
@@ -165,11 +183,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(mute.canReadLine(), 5000);
         UnitLink link;
         QVERIFY2(link.open(3), qPrintable(link.errorString()));
-        QSignalSpy stored(&link, &UnitLink::storedResultsFinished);
-        QVERIFY(link.startStoredResultsDownload());
-        QTRY_COMPARE_WITH_TIMEOUT(stored.count(), 1, 5000);
-        QCOMPARE(parseStoredResults(stored.first().at(0).toByteArray()).status,
-                 StoredResults::Status::NoReply);
+        const std::optional<StoredResults> nothing = retrieveOver(link, 5000);
+        QVERIFY(nothing);
+        QCOMPARE(nothing->status, StoredResults::Status::NoReply);
         QSignalSpy sequence(&link, &UnitLink::sequenceDownloadFinished);
         QVERIFY(link.startSequenceDownload(proto::sequenceRecord(SequenceData{})));
         QTRY_COMPARE_WITH_TIMEOUT(sequence.count(), 1, 5000);
