@@ -97,8 +97,6 @@ public:
     // a whole multi-row insert is ready. flush() writes the rest.
     void add(const Row& row, const QVariant& parentKey)
     {
-        if (m_pending.empty())
-            m_shape = row;
         m_pending.push_back(row);
         m_pendingParents << parentKey;
         if (m_pending.size() == kRowsPerInsert)
@@ -109,7 +107,7 @@ public:
     {
         if (m_pending.empty())
             return;
-        QSqlQuery& insert = statement(m_shape, static_cast<int>(m_pending.size()), false);
+        QSqlQuery& insert = statement(m_pending.front(), static_cast<int>(m_pending.size()), false);
         for (size_t i = 0; i < m_pending.size(); ++i)
             bindRow(insert, m_pending[i], m_pendingParents[static_cast<qsizetype>(i)]);
         exec(insert);
@@ -172,7 +170,6 @@ private:
     const QString m_table, m_key, m_parent;
     QStringList m_columns;
     QHash<int, QSqlQuery> m_prepared;  // by rows per statement; 0: one row returning its key
-    Row m_shape;
     std::vector<Row> m_pending;
     QVariantList m_pendingParents;
 };
