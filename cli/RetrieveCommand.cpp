@@ -1,12 +1,12 @@
 #include "cli/RetrieveCommand.h"
 
+#include "cli/UnitTestOptions.h"
 #include "db/DbError.h"
 #include "db/NewTest.h"
 #include "db/clsConnection.h"
 #include "instrument/RetrievedTest.h"
 #include "instrument/StoredResultsRetrieval.h"
 #include "instrument/UnitLink.h"
-#include "testinfo/BobTable.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -26,14 +26,10 @@ void retrieveUsage(QTextStream& out)
 int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
-    const QCommandLineOption comm(QStringLiteral("comm"), QString(), QStringLiteral("K"));
-    const QCommandLineOption testName(QStringLiteral("test"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption bob(QStringLiteral("bob"), QString(), QStringLiteral("CODE"), kDefaultBobCode);
-    const QCommandLineOption fluid(QStringLiteral("fluid"), QString(), QStringLiteral("TEXT"));
-    const QCommandLineOption researcher(QStringLiteral("researcher"), QString(), QStringLiteral("TEXT"),
-                                        QStringLiteral("Unknown"));
+    const cli::UnitTestOptions options;
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({comm, testName, bob, fluid, researcher, help});
+    options.addTo(parser);
+    parser.addOption(help);
     const auto fail = [&](int code, const QString& reason) {
         err << "tz360-cli retrieve: " << reason << "\n";
         err.flush();
@@ -48,16 +44,15 @@ int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(1, QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
-    bool ok = false;
-    const int commNo = parser.value(comm).toInt(&ok);
-    if (!parser.isSet(comm) || !ok || commNo < 1 || commNo > 22)
-        return fail(1, QStringLiteral("--comm takes a Comm number from 1 to 22"));
-    const QString name = parser.value(testName);
+    const std::optional<int> commNo = options.commNo(parser);
+    if (!commNo)
+        return fail(1, cli::UnitTestOptions::commError());
+    const QString name = options.testName(parser);
     if (name.trimmed().isEmpty())
         return fail(1, QStringLiteral("--test NAME is required"));
-    const std::optional<BobGeometry> bobGeometry = lookupBob(parser.value(bob));
-    if (!bobGeometry)
-        return fail(1, QStringLiteral("unknown bob \"%1\" (B1 ... B5, XB1, XB2, XB3, XB5)").arg(parser.value(bob)));
+    const std::optional<TestInformation> info = options.information(parser);
+    if (!info)
+        return fail(1, options.bobError(parser));
 
     clsConnection connection;
     connection.OpenDB(QString(), QString(), QString(), QString());
@@ -71,7 +66,7 @@ int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     }
 
     UnitLink link;
-    if (!link.open(commNo))
+    if (!link.open(*commNo))
         return fail(3, link.errorString());
 
     // The whole reply first; only a complete one is stored.
@@ -93,15 +88,8 @@ int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "tz360-cli retrieve: " << results.malformed
             << " record(s) without nine numbers were skipped\n";
 
-    TestInformation info;
-    info.testName = name;
-    info.fluidId = parser.value(fluid);
-    info.researcherName = parser.value(researcher);
-    info.bobNo = bobGeometry->code;
-    info.bobRadiusCm = bobGeometry->radiusCm;
-    info.bobEffLengthCm = bobGeometry->lengthCm;
     try {
-        const int id = storeRetrievedTest(connection, info, {}, results.records);
+        const int id = storeRetrievedTest(connection, *info, {}, results.records);
         out << results.records.size() << " points stored in test \"" << name << "\" (id " << id << ")\n";
     } catch (const DbError& e) {
         return fail(2, e.text());

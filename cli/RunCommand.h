@@ -11,13 +11,13 @@
 // (cannot open, download refused, no answer); 4 pressure too low; 5 stopped
 // for over-temperature; 6 points left unstored; 128 + signal when stopped
 // by a signal.
+#include "cli/UnitTestOptions.h"
 #include "db/DbError.h"
 #include "db/NewTest.h"
 #include "db/SequenceData.h"
 #include "db/clsConnection.h"
 #include "instrument/UnattendedRun.h"
 #include "instrument/UnitLink.h"
-#include "testinfo/BobTable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -52,16 +52,12 @@ inline void runUsage(QTextStream& out)
 inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
-    const QCommandLineOption comm(QStringLiteral("comm"), QString(), QStringLiteral("K"));
+    const UnitTestOptions options;
     const QCommandLineOption sequenceName(QStringLiteral("sequence"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption testName(QStringLiteral("test"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption bob(QStringLiteral("bob"), QString(), QStringLiteral("CODE"), kDefaultBobCode);
     const QCommandLineOption unit(QStringLiteral("unit"), QString(), QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption fluid(QStringLiteral("fluid"), QString(), QStringLiteral("TEXT"));
-    const QCommandLineOption researcher(QStringLiteral("researcher"), QString(), QStringLiteral("TEXT"),
-                                        QStringLiteral("Unknown"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({comm, sequenceName, testName, bob, unit, fluid, researcher, help});
+    options.addTo(parser);
+    parser.addOptions({sequenceName, unit, help});
     const auto fail = [&](int code, const QString& reason) {
         err << "tz360-cli run: " << reason << "\n";
         err.flush();
@@ -75,20 +71,22 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     if (!parser.positionalArguments().isEmpty())
         return fail(1, QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first()));
+    const std::optional<int> comm = options.commNo(parser);
+    if (!comm)
+        return fail(1, UnitTestOptions::commError());
     bool ok = false;
-    const int commNo = parser.value(comm).toInt(&ok);
-    if (!parser.isSet(comm) || !ok || commNo < 1 || commNo > 22)
-        return fail(1, QStringLiteral("--comm takes a Comm number from 1 to 22"));
     const int unitNo = parser.value(unit).toInt(&ok);
     if (!ok || unitNo < 1 || unitNo > 8)
         return fail(1, QStringLiteral("--unit takes a unit number from 1 to 8"));
     if (parser.value(sequenceName).isEmpty())
         return fail(1, QStringLiteral("--sequence NAME is required"));
-    if (parser.value(testName).isEmpty())
+    if (options.testName(parser).isEmpty())
         return fail(1, QStringLiteral("--test NAME is required"));
-    const std::optional<BobGeometry> bobGeometry = lookupBob(parser.value(bob));
-    if (!bobGeometry)
-        return fail(1, QStringLiteral("unknown bob \"%1\" (B1 ... B5, XB1, XB2, XB3, XB5)").arg(parser.value(bob)));
+    const std::optional<TestInformation> information = options.information(parser);
+    if (!information)
+        return fail(1, options.bobError(parser));
+    const TestInformation& info = *information;
+    const int commNo = *comm;
 
     clsConnection connection;
     connection.OpenDB(QString(), QString(), QString(), QString());
@@ -100,8 +98,8 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
         if (!sequence)
             return fail(2, QStringLiteral("no sequence named \"%1\" in %2")
                                .arg(parser.value(sequenceName), connection.description()));
-        if (testNameTaken(connection, parser.value(testName)))
-            return fail(2, QStringLiteral("a test named \"%1\" is already stored").arg(parser.value(testName)));
+        if (testNameTaken(connection, info.testName))
+            return fail(2, QStringLiteral("a test named \"%1\" is already stored").arg(info.testName));
     } catch (const DbError& e) {
         return fail(2, e.text());
     }
@@ -111,14 +109,6 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
     UnitLink link;
     if (!link.open(commNo))
         return fail(3, link.errorString());
-
-    TestInformation info;
-    info.testName = parser.value(testName);
-    info.fluidId = parser.value(fluid);
-    info.researcherName = parser.value(researcher);
-    info.bobNo = bobGeometry->code;
-    info.bobRadiusCm = bobGeometry->radiusCm;
-    info.bobEffLengthCm = bobGeometry->lengthCm;
 
     UnattendedRun unattended(link, connection);
     int exitCode = 0;
