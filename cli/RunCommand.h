@@ -162,6 +162,9 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
                              break;
                          case UnattendedRun::Outcome::PressureTooLow: exitCode = fail(4, detail); break;
                          case UnattendedRun::Outcome::TestNotStored: exitCode = fail(2, detail); break;
+                         case UnattendedRun::Outcome::TickFailures:
+                             exitCode = fail(7, QStringLiteral("the run could not follow its sequence: %1").arg(detail));
+                             break;
                          }
                          const int waiting = unattended.writer().backlog();
                          if (waiting > 0)

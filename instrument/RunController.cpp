@@ -122,9 +122,9 @@ RunController::StartResult RunController::start(const std::function<std::optiona
     return StartResult::Started;
 }
 
-void RunController::stop()
+void RunController::stop(StopReason reason)
 {
-    shutDown(StopReason::Operator);
+    shutDown(reason);
 }
 
 void RunController::zero()

@@ -53,6 +53,7 @@ public:
         NoSequence,       // no sequence selected: nothing happens
         PressureTooLow,   // error-log line written; show kPressureTooLowMessage
         TestNotStored,    // createTest gave no id: nothing starts
+        OverTemperature,  // the unit reads above 451 F: nothing stored, show kOverTemperatureStartMessage
     };
 
     enum class StopReason {
@@ -61,6 +62,8 @@ public:
         OverTemperature,     // sample or bath above 451 F
         LowViscosity,        // viscosity shut-down
         SequenceShortened,   // Refresh Test Sequence with fewer steps than the current one
+        TickFailures,        // kMaxFailingTicks ticks in a row failed: Stop sent
+        NoResponse,          // the host gave up on a silent unit: Stop sent
     };
 
     enum class DownloadResult {
@@ -82,6 +85,14 @@ public:
     inline static const QString kSendSuccessText = QStringLiteral("Sequence Send Success.");
     inline static const QString kSendErrorText = QStringLiteral("Sequence Send Error. Please resend.");
     inline static const QString kNoResponseText = QStringLiteral("No Response");
+    inline static const QString kOverTemperatureStartMessage =
+        QStringLiteral("The unit reads a temperature above 451 F. The test cannot start until it has cooled.");
+
+    // Test time without a status frame after which the unit counts as silent:
+    // "No Response" is shown and recording pauses until it answers again.
+    static constexpr int kSilenceMs = 10000;
+    // Failing ticks in a row after which the run stops the unit and ends.
+    static constexpr int kMaxFailingTicks = 10;
 
     RunController(UnitPort& port, PointWriter& writer, QObject* parent = nullptr);
     ~RunController() override;
@@ -121,7 +132,9 @@ public:
     int firstStepLackingPressure() const;
     static double pressureNeededPsi(double stepTempF);
 
-    void stop();                        // "Stop": Stop to the unit, run ends
+    // "Stop": Stop to the unit, run ends (a host that gives up on the unit
+    // names its own reason).
+    void stop(StopReason reason = StopReason::Operator);
     void zero();                        // "Zero"
     void preheat(double tempF);         // "Preheat"
     // Refresh Test Sequence: only while a step (not a shear ramp) runs;
@@ -153,6 +166,9 @@ public:
     bool exitEnabled() const { return exitEnabled_; }
     int pointsRecorded() const { return pointsRecorded_; }
     int pointsPending() const;
+    // Test milliseconds since the last status frame (0 while it answers).
+    int silentMs() const { return silentMs_; }
+    bool unitAnswering() const { return silentMs_ < kSilenceMs; }
     // "Elapsed Time: hh:mm:ss" as the status bar shows it.
     static QString elapsedPanelText(int elapsedSeconds);
 
@@ -177,12 +193,18 @@ signals:
     // Every waiting point is stored again after a failure.
     void pointsRecovered(int stored);
     void sequenceSendFinished(bool accepted, const QString& text);
-    // A tick met a numeric error (bad sequence values) and ended early.
+    // A tick met a numeric error (bad sequence values) and ended early;
+    // emitted once per distinct reason while the ticks keep failing.
     void tickFailed(const QString& reason);
+    // A tick ran through again after failing ones.
+    void tickRecovered();
+    // The unit fell silent for kSilenceMs (false) or answers again (true).
+    void responseChanged(bool answering);
 
 private:
     struct Sums {
-        int count = 0;
+        int count = 0;   // fresh samples in the sums
+        int slots = 0;   // sample slots of this point, fresh or not
         double bathTempF = 0, sampleTempF = 0, shearRate = 0, pressurePsi = 0, shearStress = 0;
     };
 
@@ -232,6 +254,11 @@ private:
     bool exitEnabled_ = true;
     int pointsRecorded_ = 0;
     bool storeFailing_ = false;
+    int silentMs_ = 0;
+    int lastIntervalMs_ = kTickMs;
+    bool freshFrame_ = false;   // a frame arrived since the last sample
+    int failingTicks_ = 0;
+    QString lastTickFailure_;
 
     bool downloading_ = false;
     int intervalBeforeDownload_ = kTickMs;

@@ -43,6 +43,12 @@ UnattendedRun::UnattendedRun(UnitPort& port, clsConnection& connection, QObject*
         case RunController::StopReason::SequenceShortened:
             finish(Outcome::Interrupted, QStringLiteral("stopped"));
             break;
+        case RunController::StopReason::TickFailures:
+            finish(Outcome::TickFailures, lastTickFailure_);
+            break;
+        case RunController::StopReason::NoResponse:
+            finish(Outcome::NoResponse, QStringLiteral("the unit stopped answering"));
+            break;
         }
     });
 }
@@ -145,6 +151,12 @@ void UnattendedRun::tryStart()
                    .arg(run_.readings().pressurePsi));
         return;
     }
+    case RunController::StartResult::OverTemperature:
+        finish(Outcome::OverTemperature,
+               QStringLiteral("the unit reads above 451 F (sample %1 F, bath %2 F): no test stored")
+                   .arg(run_.readings().sampleTempF)
+                   .arg(run_.readings().bathTempF));
+        return;
     case RunController::StartResult::TestNotStored:
         finish(Outcome::TestNotStored, QStringLiteral("the test could not be stored: ") + dbError);
         return;

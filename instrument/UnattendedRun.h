@@ -32,6 +32,7 @@ public:
         NoResponse,        // no status frame after the download
         PressureTooLow,    // nothing stored
         TestNotStored,     // the database refused the test
+        TickFailures,      // the run could not follow its sequence: Stop sent
     };
 
     // Ticks the unit may stay silent after the download before giving up.
@@ -84,6 +85,7 @@ private:
     Phase phase_ = Phase::Done;
     int silentTicks_ = 0;
     bool haveReading_ = false;
+    QString lastTickFailure_;
     bool finished_ = false;
     int ticks_ = 0;
     int lateTicks_ = 0;

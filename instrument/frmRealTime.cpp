@@ -455,6 +455,9 @@ void frmRealTime::startClicked() {
     case RunController::StartResult::PressureTooLow:
         m_prompt.message(this, RunController::kPressureTooLowMessage);
         break;
+    case RunController::StartResult::OverTemperature:
+        m_prompt.message(this, RunController::kOverTemperatureStartMessage);
+        break;
     case RunController::StartResult::TestNotStored:
         if (nameTaken)
             m_prompt.message(this, kDuplicateTestNameMessage);
