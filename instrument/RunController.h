@@ -106,8 +106,9 @@ public:
 
     // Loads a selected sequence (the recording period raised to sampling
     // period x samples per point when smaller). Takes effect at once, as the
-    // window's arrays do.
-    void setSequence(const SequenceData& sequence);
+    // window's arrays do. Refused (false) while a test runs: a sequence
+    // swapped in mid-run may lack the step the run is in.
+    bool setSequence(const SequenceData& sequence);
     const std::optional<SequenceData>& sequence() const { return sequence_; }
     // The recording period the run uses, in seconds.
     int recordingPeriodS() const;
@@ -204,12 +205,14 @@ signals:
 private:
     struct Sums {
         int count = 0;   // fresh samples in the sums
-        int slots = 0;   // sample slots of this point, fresh or not
+        int slotCount = 0;   // sample slots of this point, fresh or not
         double bathTempF = 0, sampleTempF = 0, shearRate = 0, pressurePsi = 0, shearStress = 0;
     };
 
-    void readStatus();
-    void discardInput();
+    bool readStatus();            // true when a frame arrived
+    QByteArray discardInput();    // what was thrown away
+    void noteResponse(bool answered, int sinceLastTickMs);
+    void tickFailure(const QString& reason);
     void finishDownload();
     bool stepTick();   // false: the tick ended early (no display update)
     bool rampTick();
@@ -217,6 +220,7 @@ private:
     void recordPoint(int rampStepNo, int resultType);
     void sendSetPoint(double tempF, double shearRate);
     void shutDown(StopReason reason);
+    void loadSequence(const SequenceData& sequence);
     void setState(RunState state);
     void setStatusText(const QString& text);
     void setExitEnabled(bool enabled);
@@ -248,8 +252,7 @@ private:
     bool resendSetPoint_ = false;
     int lastSelfZero_ = 0;
     UnitReadings readings_;
-    bool noResponse_ = false;
-    long long tickCounter_ = 0;
+    bool silenceLogged_ = false;
     QString statusText_ = kStatusBeforeFirstFrame;
     bool exitEnabled_ = true;
     int pointsRecorded_ = 0;
