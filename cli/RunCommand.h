@@ -8,9 +8,10 @@
 //
 // Exit status: 0 the sequence ran to its end (or the viscosity shut-down
 // ended it); 1 usage; 2 database, sequence or test name; 3 port or unit
-// (cannot open, download refused, no answer); 4 pressure too low; 5 stopped
-// for over-temperature; 6 points left unstored; 128 + signal when stopped
-// by a signal.
+// (cannot open, download refused, no answer, silent for 60 s mid-run); 4
+// pressure too low; 5 over-temperature (stopped, or refused before storing);
+// 6 points left unstored; 7 the run could not follow its sequence (ten
+// failing ticks in a row, Stop sent); 128 + signal when stopped by a signal.
 #include "cli/UnitTestOptions.h"
 #include "db/DbError.h"
 #include "db/NewTest.h"
@@ -134,11 +135,15 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
                          err << "tz360-cli run: point not stored yet (" << pending << " waiting): " << reason << "\n";
                          err.flush();
                      });
+    // Every change of what the unit reports (Running Test, Mal Function, No
+    // Response ...), so an unattended log shows what the window would have.
     QObject::connect(&unattended.controller(), &RunController::statusTextChanged, [&](const QString& text) {
-        if (text == RunController::kNoResponseText) {
-            err << "tz360-cli run: No Response from the unit on Comm " << commNo << "\n";
-            err.flush();
-        }
+        err << "tz360-cli run: unit on Comm " << commNo << ": " << text << "\n";
+        err.flush();
+    });
+    QObject::connect(&unattended.controller(), &RunController::tickFailed, [&](const QString& reason) {
+        err << "tz360-cli run: tick failed: " << reason << "\n";
+        err.flush();
     });
     QObject::connect(&unattended, &UnattendedRun::finished,
                      [&](UnattendedRun::Outcome outcome, const QString& detail) {

@@ -19,6 +19,7 @@ void checkFrame(const tz::StatusFrame& f) {
         require(std::isfinite(v));
     require(f.shearStress >= 0);
     require(!f.viscosityText.isEmpty());
+    require(!f.viscosityText.contains(QLatin1String("inf")) && !f.viscosityText.contains(QLatin1String("nan")));
     require(f.statusCode >= -1 && f.statusCode <= 9);
 }
 

@@ -17,17 +17,18 @@ struct NumericError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-int modulo(int a, int b)
+// what: the sequence value b stands for, named in the failure the operator sees.
+int modulo(int a, int b, const char* what)
 {
     if (b == 0)
-        throw NumericError("Division by zero");
+        throw NumericError(std::string(what) + " is 0: division by zero");
     return a % b;
 }
 
 int wholePart(double v)
 {
     if (!std::isfinite(v) || std::abs(v) > 1e9)
-        throw NumericError("Overflow");
+        throw NumericError("a sequence value is out of range: overflow");
     return static_cast<int>(std::trunc(v));
 }
 
@@ -43,7 +44,16 @@ RunController::RunController(UnitPort& port, PointWriter& writer, QObject* paren
 
 RunController::~RunController() = default;
 
-void RunController::setSequence(const SequenceData& sequence)
+bool RunController::setSequence(const SequenceData& sequence)
+{
+    // Mid-run only Refresh Test Sequence may change it, and only in a step.
+    if (running())
+        return false;
+    loadSequence(sequence);
+    return true;
+}
+
+void RunController::loadSequence(const SequenceData& sequence)
 {
     sequence_ = sequence;
     sequence_->sampleInterval = proto::effectiveSampleInterval(sequence);
@@ -88,6 +98,11 @@ RunController::StartResult RunController::start(const std::function<std::optiona
         return StartResult::NotIdle;
     if (!sequence_)
         return StartResult::NoSequence;
+    // A unit already above 451 F would be stopped by its very next reading,
+    // leaving a stored test without a point.
+    if (readings_.sampleTempF > StatusFrameReader::kOverTemperatureF
+        || readings_.bathTempF > StatusFrameReader::kOverTemperatureF)
+        return StartResult::OverTemperature;
     // Checked before the test is stored: a refused start leaves no empty test
     // behind and the same name can be used once the pressure is up.
     if (firstStepLackingPressure() != 0) {
@@ -113,6 +128,8 @@ RunController::StartResult RunController::start(const std::function<std::optiona
     rampTicks_ = 0;
     stepIndex_ = 1;
     pointsRecorded_ = 0;
+    failingTicks_ = 0;
+    lastTickFailure_.clear();
     setState(RunState::Step);
     interval_ = kTickMs;
     setExitEnabled(false);
@@ -141,7 +158,7 @@ bool RunController::refreshSequence(const SequenceData& sequence)
 {
     if (state_ != RunState::Step)
         return false;
-    setSequence(sequence);
+    loadSequence(sequence);
     if (sequence_->steps.size() < stepIndex_)
         shutDown(StopReason::SequenceShortened);
     return true;
@@ -197,45 +214,98 @@ int RunController::tick()
 {
     if (downloading_) {
         finishDownload();
+        // No poll went out while the unit answered the download.
+        lastIntervalMs_ = 0;
         return nextIntervalMs();
     }
+    const int sinceLastTick = lastIntervalMs_;
     try {
-        ++tickCounter_;
-        if (tickCounter_ % 5 == 0) {
-            if (noResponse_)
-                setStatusText(kNoResponseText);
-            else
-                noResponse_ = true;
-        }
         // The tick after a set point: what the unit said meanwhile belongs to
         // the old set point.
         if (state_ == RunState::Step && stepTicks_ == 2)
-            discardInput();
+            noteResponse(discardInput().contains(proto::SUB), sinceLastTick);
         else
-            readStatus();
+            noteResponse(readStatus(), sinceLastTick);
         if (!(state_ == RunState::Step && stepTicks_ == 1))
             port_.send(proto::statusPoll());
-        if (state_ == RunState::Idle)
+        if (state_ == RunState::Idle) {
+            lastIntervalMs_ = interval_;
             return interval_;
+        }
 
         ++elapsed_;
         if (elapsed_ % 3600 < 3)
             selfZeroDone_ = false;
         const bool show = rampFlag_ == 0 ? stepTick() : rampTick();
+        if (failingTicks_ > 0 && running()) {
+            failingTicks_ = 0;
+            lastTickFailure_.clear();
+            emit tickRecovered();
+        }
         if (show)
             emit elapsedChanged(elapsed_);
     } catch (const NumericError& e) {
-        emit tickFailed(QString::fromLatin1(e.what()));
+        tickFailure(QString::fromStdString(e.what()));
     }
+    lastIntervalMs_ = interval_;
     return interval_;
 }
 
-void RunController::readStatus()
+void RunController::tickFailure(const QString& reason)
+{
+    ++failingTicks_;
+    if (reason != lastTickFailure_) {
+        lastTickFailure_ = reason;
+        logError(QStringLiteral("Test tick failed: ") + reason + QStringLiteral(". Instrument No. ")
+                 + QString::number(unit_));
+        emit tickFailed(reason);
+    }
+    // A run that cannot follow its sequence would otherwise hold the unit at
+    // its last set point forever without recording anything.
+    if (failingTicks_ >= kMaxFailingTicks && running()) {
+        logError(QStringLiteral("Test stopped after %1 failing ticks in a row (%2). Instrument No. %3")
+                     .arg(failingTicks_)
+                     .arg(reason)
+                     .arg(unit_));
+        shutDown(StopReason::TickFailures);
+    }
+}
+
+void RunController::noteResponse(bool answered, int sinceLastTickMs)
+{
+    if (answered) {
+        const bool wasSilent = !unitAnswering();
+        silentMs_ = 0;
+        if (wasSilent)
+            emit responseChanged(true);
+        if (silenceLogged_) {
+            silenceLogged_ = false;
+            logError(QStringLiteral("The unit answers again; recording resumed. Instrument No. ")
+                     + QString::number(unit_));
+        }
+        return;
+    }
+    const bool wasAnswering = unitAnswering();
+    silentMs_ = std::min(silentMs_ + sinceLastTickMs, 24 * 3600 * 1000);
+    if (unitAnswering())
+        return;
+    if (wasAnswering) {
+        setStatusText(kNoResponseText);
+        emit responseChanged(false);
+    }
+    if (running() && !silenceLogged_) {
+        silenceLogged_ = true;
+        logError(QStringLiteral("No response from the unit; recording paused. Instrument No. ")
+                 + QString::number(unit_));
+    }
+}
+
+bool RunController::readStatus()
 {
     const StatusReadResult result = reader_.read(port_.takeAll());
     for (const StatusFrame& f : result.frames) {
-        noResponse_ = false;
         readings_ = {f.sampleTempF, f.bathTempF, f.pressurePsi, f.shearRate, f.shearStress, f.setPointF};
+        freshFrame_ = true;
         const QString text = statusCodeText(f.statusCode);
         if (!text.isEmpty())
             setStatusText(text);
@@ -243,12 +313,14 @@ void RunController::readStatus()
             setExitEnabled(true);
         emit frameReceived(f);
     }
+    return !result.frames.isEmpty();
 }
 
-void RunController::discardInput()
+QByteArray RunController::discardInput()
 {
-    port_.takeAll();
+    QByteArray dropped = reader_.buffer() + port_.takeAll();
     reader_.clear();
+    return dropped;
 }
 
 bool RunController::stepTick()
@@ -260,7 +332,7 @@ bool RunController::stepTick()
     if (q == 0)
         return false;
     if (stepIndex_ < 1 || stepIndex_ > s.steps.size())
-        throw NumericError("Subscript out of range");
+        throw NumericError("step " + std::to_string(stepIndex_) + " is not in the sequence");
     const SequenceStep& step = s.steps[stepIndex_ - 1];
     if (q == 1) {
         sendSetPoint(step.tempF, step.shearRate);
@@ -283,8 +355,8 @@ bool RunController::stepTick()
     const int period = recordingPeriodS();
     const int every = wholePart(s.rampSampleRate);
     const int perPoint = wholePart(s.samplePointsAverage);
-    const int inPeriod = modulo(c, period);
-    const bool sample = (modulo(inPeriod, every) == 0 && inPeriod != 0 && elapsed_ - lastSelfZero_ > 10
+    const int inPeriod = modulo(c, period, "the recording period of the sequence");
+    const bool sample = (modulo(inPeriod, every, "the sampling period of the sequence") == 0 && inPeriod != 0 && elapsed_ - lastSelfZero_ > 10
                          && every * perPoint >= inPeriod)
         || period == 1;
     if (sample && takeSample()) {
@@ -314,7 +386,8 @@ bool RunController::stepTick()
         }
     }
 
-    if (elapsed_ - stepStart_ > step.elapseTimeMin * 60.0
+    // The sample temperature that ends a step must be one the unit still reports.
+    if (elapsed_ - stepStart_ > step.elapseTimeMin * 60.0 && unitAnswering()
         && std::abs(step.tempF - readings_.sampleTempF) <= step.startErrorF) {
         // A step flagged for a shear ramp in a sequence without ramp rows
         // simply ends: there is no row to visit.
@@ -349,7 +422,7 @@ bool RunController::rampTick()
     const int before = rampTicks_;
     ++rampTicks_;
     if (stepIndex_ < 1 || stepIndex_ > s.steps.size() || rampRow_ < 1)
-        throw NumericError("Subscript out of range");
+        throw NumericError("step " + std::to_string(stepIndex_) + " or its shear ramp is not in the sequence");
     // A refreshed sequence may have lost its ramp rows: the ramp then ends.
     if (rampRow_ <= s.rampShearRates.size()) {
         const SequenceStep& step = s.steps[stepIndex_ - 1];
@@ -360,7 +433,7 @@ bool RunController::rampTick()
         const int settle = wholePart(std::round(s.timeBeforeRead));
         const int every = wholePart(s.rampSampleRate);
         const int r = rampTicks_;
-        if (r > settle && modulo(r - settle, every) == 0 && takeSample()) {
+        if (r > settle && modulo(r - settle, every, "the sampling period of the sequence") == 0 && takeSample()) {
             recordPoint(rampRow_, 1);
             ++rampRow_;
             rampTicks_ = 0;
@@ -383,15 +456,26 @@ bool RunController::takeSample()
 {
     const int perPoint = wholePart(sequence_->samplePointsAverage);
     if (perPoint < 1)
-        throw NumericError("Invalid samples per point");
-    ++sums_.count;
-    sums_.bathTempF += readings_.bathTempF;
-    sums_.sampleTempF += readings_.sampleTempF;
-    sums_.shearRate += readings_.shearRate;
-    sums_.pressurePsi += readings_.pressurePsi;
-    sums_.shearStress += readings_.shearStress;
-    if (sums_.count < perPoint)
+        throw NumericError("the samples per point of the sequence are fewer than 1");
+    // Only a frame that arrived since the last sample is a measurement; a
+    // silent unit leaves its slot empty instead of repeating an old reading.
+    ++sums_.slotCount;
+    if (freshFrame_ && unitAnswering()) {
+        freshFrame_ = false;
+        ++sums_.count;
+        sums_.bathTempF += readings_.bathTempF;
+        sums_.sampleTempF += readings_.sampleTempF;
+        sums_.shearRate += readings_.shearRate;
+        sums_.pressurePsi += readings_.pressurePsi;
+        sums_.shearStress += readings_.shearStress;
+    }
+    if (sums_.slotCount < perPoint)
         return false;
+    if (sums_.count == 0) {
+        // Not one fresh sample: no point. A shear-ramp row stays until one is taken.
+        sums_ = {};
+        return false;
+    }
     const double n = sums_.count;
     readings_.bathTempF = sums_.bathTempF / n;
     readings_.sampleTempF = sums_.sampleTempF / n;

@@ -68,6 +68,7 @@ StatusFrameReader::Outcome StatusFrameReader::takeFrame(qsizetype subPos, Status
     if (body.count(',') != 8) return Outcome::Dropped;
     const QList<QByteArray> fields = body.split(',');
 
+    const QString labelBefore = statusText_;
     const char code = fields[0].at(0);
     f.statusCode = (code >= '0' && code <= '9') ? code - '0' : -1;
     const QString label = statusCodeText(f.statusCode);
@@ -104,9 +105,15 @@ StatusFrameReader::Outcome StatusFrameReader::takeFrame(qsizetype subPos, Status
     f.shearRateText = text(fields[7]);
     f.shearRate = number(fields[7]);
 
-    f.viscosityText = f.shearRate >= 0.00002
-                          ? formatNumber(f.shearStress / (f.shearRate + 0.000001) * 100.0, u"####.#")
-                          : QStringLiteral("0");
+    const double viscosity = f.shearRate >= 0.00002 ? f.shearStress / (f.shearRate + 0.000001) * 100.0 : 0.0;
+    // Readings near the top of the number range overflow once the bob's
+    // factors or the viscosity division are applied: such a frame is as
+    // corrupt as a misplaced comma and must not reach a recorded point.
+    if (!std::isfinite(f.provisionalShearRate) || !std::isfinite(f.shearStress) || !std::isfinite(viscosity)) {
+        statusText_ = labelBefore;
+        return Outcome::Dropped;
+    }
+    f.viscosityText = f.shearRate >= 0.00002 ? formatNumber(viscosity, u"####.#") : QStringLiteral("0");
 
     if (std::fabs(f.speedRpm) < 0.00001) {
         f.speedText = f.shearRateText = f.viscosityText = QStringLiteral("0.0");

@@ -15,6 +15,7 @@ UnattendedRun::UnattendedRun(UnitPort& port, clsConnection& connection, QObject*
     connect(&timer_, &QTimer::timeout, this, &UnattendedRun::onTimer);
     connect(&run_, &RunController::frameReceived, this, [this] { haveReading_ = true; });
     connect(&run_, &RunController::pointRecorded, this, &UnattendedRun::pointRecorded);
+    connect(&run_, &RunController::tickFailed, this, [this](const QString& reason) { lastTickFailure_ = reason; });
     connect(&run_, &RunController::sequenceSendFinished, this, [this](bool accepted, const QString& text) {
         if (phase_ != Phase::Download)
             return;
@@ -47,7 +48,8 @@ UnattendedRun::UnattendedRun(UnitPort& port, clsConnection& connection, QObject*
             finish(Outcome::TickFailures, lastTickFailure_);
             break;
         case RunController::StopReason::NoResponse:
-            finish(Outcome::NoResponse, QStringLiteral("the unit stopped answering"));
+            finish(Outcome::NoResponse, QStringLiteral("no status frame from the unit for %1 s; every recorded point is kept")
+                                            .arg(kGiveUpSilenceMs / 1000));
             break;
         }
     });
@@ -111,6 +113,10 @@ void UnattendedRun::onTimer()
     worstWorkMs_ = std::max(worstWorkMs_, (clock_.nsecsElapsed() - workStart) / 1e6);
     if (finished_)
         return;
+    if (phase_ == Phase::Running && run_.silentMs() >= kGiveUpSilenceMs) {
+        run_.stop(RunController::StopReason::NoResponse);  // runEnded -> finish(NoResponse)
+        return;
+    }
     if (phase_ == Phase::AwaitReading) {
         if (haveReading_) {
             tryStart();

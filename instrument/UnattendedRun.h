@@ -37,6 +37,9 @@ public:
 
     // Ticks the unit may stay silent after the download before giving up.
     static constexpr int kReadingWaitTicks = 6;
+    // Test time a running unit may stay silent before the run gives up on it
+    // (recording pauses after RunController::kSilenceMs already).
+    static constexpr int kGiveUpSilenceMs = 60000;
 
     UnattendedRun(UnitPort& port, clsConnection& connection, QObject* parent = nullptr);
 

@@ -165,6 +165,9 @@ QByteArray SimulatedUnit::advance(double seconds) {
 
 void SimulatedUnit::queue(QByteArray bytes, double delayS) {
     if (faults_.silent || bytes.isEmpty()) return;
+    const bool fallenSilent = faults_.silentFromS >= 0 && now_ >= faults_.silentFromS
+                              && (faults_.silentForS <= 0 || now_ < faults_.silentFromS + faults_.silentForS);
+    if (fallenSilent) return;
     // The line is first come, first served by due time; pieces due together keep their order.
     const double at = now_ + delayS;
     const auto pos = std::upper_bound(outbox_.begin(), outbox_.end(), at,

@@ -25,6 +25,8 @@ struct Faults {
     bool twoDigitStatus = false;      // status field "11" (firmware glitch)
     bool decimalTemperature = false;  // sample temperature with a decimal point
     bool silent = false;              // the unit answers nothing
+    double silentFromS = -1;          // a unit that falls silent at this unit time (s) ...
+    double silentForS = 0;            // ... for so long (0: for good)
     bool overTemperature = false;     // the sample thermocouple reads 455 F
     bool malfunction = false;         // status 4
     bool looseBobShaft = false;       // calibration voltages wander off the curve

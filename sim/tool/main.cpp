@@ -64,13 +64,15 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption twoDigit(QStringLiteral("two-digit-status"), QStringLiteral("Status field of two digits."));
     const QCommandLineOption decimalTemp(QStringLiteral("decimal-temperature"), QStringLiteral("Sample temperature with a decimal point."));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Answer nothing."));
+    const QCommandLineOption silentAfter(QStringLiteral("silent-after"), QStringLiteral("Fall silent <s> unit seconds after start."), QStringLiteral("s"));
+    const QCommandLineOption silentFor(QStringLiteral("silent-for"), QStringLiteral("Stay silent for <s> unit seconds (default: for good)."), QStringLiteral("s"), QStringLiteral("0"));
     const QCommandLineOption overTemp(QStringLiteral("over-temperature"), QStringLiteral("Sample thermocouple reads 455 F."));
     const QCommandLineOption malfunction(QStringLiteral("malfunction"), QStringLiteral("Report status 4."));
     const QCommandLineOption standAlone(QStringLiteral("stand-alone"), QStringLiteral("Start a stand-alone test of the built-in sequence."));
     const QCommandLineOption calibrationRecords(QStringLiteral("calibration-records"), QStringLiteral("Records of a torque calibration (default 20)."), QStringLiteral("n"), QStringLiteral("20"));
     const QCommandLineOption looseShaft(QStringLiteral("loose-bob-shaft"), QStringLiteral("Calibration voltages wander off the transducer curve."));
     cli.addOptions({link, scale, pressure, seed, noNoise, split, garbage, twoDigit, decimalTemp, silent,
-                    overTemp, malfunction, standAlone, calibrationRecords, looseShaft});
+                    silentAfter, silentFor, overTemp, malfunction, standAlone, calibrationRecords, looseShaft});
     cli.process(app);
 
     bool ok = true;
@@ -137,6 +139,14 @@ int main(int argc, char* argv[]) {
     faults.twoDigitStatus = cli.isSet(twoDigit);
     faults.decimalTemperature = cli.isSet(decimalTemp);
     faults.silent = cli.isSet(silent);
+    if (cli.isSet(silentAfter)) {
+        faults.silentFromS = number(silentAfter);
+        faults.silentForS = number(silentFor);
+        if (!ok || faults.silentFromS < 0 || faults.silentForS < 0) {
+            std::fprintf(stderr, "tz360-sim: --silent-after and --silent-for take seconds of 0 or more\n");
+            return 2;
+        }
+    }
     faults.overTemperature = cli.isSet(overTemp);
     faults.malfunction = cli.isSet(malfunction);
     faults.looseBobShaft = cli.isSet(looseShaft);

@@ -158,10 +158,13 @@ private slots:
             saveSequence(connection, makeSequence("short", {makeStep(0.5, 75, true)}, {100, 200, 300}, 10, 1, 2));
             saveSequence(connection, makeSequence("long", {makeStep(60, 75, false)}, {}, 2, 1, 1));
             saveSequence(connection, makeSequence("hot", {makeStep(1, 150, false), makeStep(1, 211, false)}, {}, 10, 1, 2));
+            // A sampling period of 0: no tick of a step can decide on a sample.
+            saveSequence(connection, makeSequence("unsampled", {makeStep(1, 75, false)}, {}, 10, 0, 2));
         }
         startSim(1, {});
         startSim(2, {"--pressure", "95"});
         startSim(3, {"--silent"});
+        startSim(5, {"--over-temperature"});
     }
 
     void cleanupTestCase()
@@ -201,6 +204,8 @@ private slots:
             << QStringList{"--comm", "3", "--sequence", "short", "--test", "x3"} << 3 << "refused the sequence";
         QTest::newRow("pressure too low for 211 F")
             << QStringList{"--comm", "2", "--sequence", "hot", "--test", "x4"} << 4 << "pressure too low: step 2";
+        QTest::newRow("unit already above 451 F")
+            << QStringList{"--comm", "5", "--sequence", "short", "--test", "x7"} << 5 << "above 451 F";
         QTest::newRow("unknown bob") << QStringList{"--comm", "1", "--sequence", "short", "--test", "x5", "--bob", "B6"}
                                      << 1 << "unknown bob";
         QTest::newRow("no comm") << QStringList{"--sequence", "short", "--test", "x6"} << 1 << "--comm";
@@ -218,9 +223,43 @@ private slots:
         const Result r = runCli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(reason), qPrintable(r.err));
-        QCOMPARE(r.err.trimmed().count('\n'), 0);
+        // One line of reason; what the unit reported on the way may precede it.
+        QStringList reasons = r.err.trimmed().split('\n');
+        reasons.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("tz360-cli run: unit on Comm")); });
+        QCOMPARE(reasons.size(), 1);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(scalar("SELECT count(*) FROM TEST_INFO").toInt(), testsBefore);
+    }
+
+    // A unit that stops answering mid-run: the points before the silence are
+    // stored, none is made up from its last frame, and after 60 s without a
+    // frame the run ends with status 3 and says why.
+    void unitFallsSilentMidRun()
+    {
+        // Unit time runs ahead of test time (download, first reading), so
+        // every point from a real frame is taken before 40 s of test time.
+        startSim(4, {"--silent-after", "40"});
+        const Result r = runCli({"--comm", "4", "--sequence", "long", "--test", "went silent"});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(r.err.contains("no status frame from the unit for 60 s"), qPrintable(r.err));
+        QVERIFY2(r.err.contains("unit on Comm 4: No Response"), qPrintable(r.err));
+        const QStringList printed = pointKeys(r.out);
+        QVERIFY(printed.size() >= 5);
+        QCOMPARE(rows("went silent"), printed);
+        for (const QString& key : printed)
+            QVERIFY2(key.section(',', 3).toInt() <= 40, qPrintable(key));
+        QVERIFY(!r.out.contains("waiting"));
+    }
+
+    // Ticks that cannot follow the sequence are reported once, and after ten
+    // in a row the unit is stopped and the run fails.
+    void failingTicksEndTheRun()
+    {
+        const Result r = runCli({"--comm", "1", "--sequence", "unsampled", "--test", "unsampled"});
+        QCOMPARE(r.exitCode, 7);
+        QCOMPARE(r.err.count("tick failed: "), 1);
+        QVERIFY2(r.err.contains("sampling period"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
     }
 
     // SIGTERM (and Ctrl-C alike) stops the unit and keeps every point.

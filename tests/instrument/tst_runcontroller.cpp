@@ -521,39 +521,152 @@ private slots:
         QCOMPARE(rig.start(selected), RunController::StartResult::Started);
         QCOMPARE(rig.run.start(create), RunController::StartResult::NotIdle);
         QCOMPARE(created, 1);
+        // Mid-run, another sequence cannot be swapped in.
+        QVERIFY(!rig.run.setSequence(sequence({step(1, 75, 10, false)}, {}, 10, 1, 2)));
+        QCOMPARE(rig.run.sequence()->steps.first().elapseTimeMin, 10.0);
     }
 
-    // Every fifth tick without a frame since the last check shows "No Response".
+    // Ten seconds of test time without a frame show "No Response"; the next
+    // frame brings the status text back.
     void noResponse()
     {
         Rig rig;
         QCOMPARE(rig.run.statusText(), QStringLiteral("InActive"));
+        QSignalSpy response(&rig.run, &RunController::responseChanged);
         rig.unit.faults().silent = true;
         rig.tick();  // takes the last answer
         for (int i = 0; i < 9; ++i)
             rig.tick();
-        QCOMPARE(rig.run.statusText(), QStringLiteral("No Response"));
+        QCOMPARE(rig.run.statusText(), QStringLiteral("InActive"));  // 9 s
+        rig.tick();
+        QCOMPARE(rig.run.statusText(), QStringLiteral("No Response"));  // 10 s
+        QCOMPARE(response.size(), 1);
         rig.unit.faults().silent = false;
         rig.tick();
         rig.tick();
         QCOMPARE(rig.run.statusText(), QStringLiteral("InActive"));
+        QCOMPARE(response.size(), 2);
+        QCOMPARE(response[1][0].toBool(), true);
+        // Idle: nothing was being recorded, so nothing is logged.
+        QCOMPARE(rig.logLines().size(), 0);
     }
 
-    // A sampling period of 0 cannot be counted: each tick ends at the
-    // sampling rule, the next runs normally (polls go on, time counts).
-    void numericErrorEndsOnlyItsTick()
+    // A unit that falls silent during a step and stays so past the step's
+    // end: no point repeats its last frame, the step does not end on a stale
+    // temperature, no ramp row is recorded at the old rate, and once it answers
+    // again the rows carry their own rates. One log line when recording
+    // pauses, one when it resumes.
+    void silentUnitRecordsNoInventedPoints()
+    {
+        Rig rig;
+        // 1-minute step at 75 F and 100 1/s, then rows at 170, 100 and 40 1/s,
+        // one sample a second, two per point, 3 s settling.
+        rig.start(sequence({step(1, 75, 50, true)}, {170, 100, 40}, 10, 1, 2));
+        while (rig.run.elapsedSeconds() < 40)
+            rig.tick();
+        rig.unit.faults().silent = true;
+        // The last frame on the line may still go into one point.
+        for (int i = 0; i < 12; ++i)
+            rig.tick();
+        const qsizetype recorded = rig.rows().size();
+        for (int i = 0; i < 40; ++i)
+            rig.tick();
+        QCOMPARE(rig.run.elapsedSeconds(), 92);  // the step's minute is long over
+        QCOMPARE(rig.rows().size(), recorded);
+        QCOMPARE(rig.run.statusText(), QStringLiteral("No Response"));
+        QCOMPARE(rig.run.runState(), RunController::RunState::Step);
+        rig.unit.faults().silent = false;
+        rig.runToEnd(200);
+        QVERIFY(!rig.run.running());
+
+        QSqlQuery q(rig.db.connection.ADOConnection());
+        q.prepare(QStringLiteral("SELECT RAMP_STEP_NO, RESULT_SHEAR_RATE FROM TEST_RESULT WHERE TEST_ID = ? "
+                                 "AND RESULT_TYPE_ID = 1 ORDER BY TEST_RESULT_ID"));
+        q.addBindValue(rig.run.testId());
+        QVERIFY(q.exec());
+        const QList<double> rates{170, 100, 40};
+        int n = 0;
+        while (q.next()) {
+            QCOMPARE(q.value(0).toInt(), n + 1);
+            QVERIFY2(qAbs(q.value(1).toDouble() - rates[n]) < rates[n] * 0.05,
+                     qPrintable(QStringLiteral("row %1 at %2 1/s").arg(n + 1).arg(q.value(1).toDouble())));
+            ++n;
+        }
+        QCOMPARE(n, 3);
+        const QStringList log = rig.logLines();
+        QCOMPARE(log.filter(QStringLiteral("No response from the unit; recording paused. Instrument No. 3")).size(), 1);
+        QCOMPARE(log.filter(QStringLiteral("The unit answers again; recording resumed. Instrument No. 3")).size(), 1);
+    }
+
+    // A step point whose every sample slot found no new frame is not written.
+    void stepPointNeedsAFreshSample()
+    {
+        Rig rig;
+        // Recording period 10 s, samples 1 s apart, two per point.
+        rig.start(sequence({step(60, 75, 10, false)}, {}, 10, 1, 2));
+        for (int i = 0; i < 25; ++i)
+            rig.tick();
+        QCOMPARE(rig.rows().size(), 2);
+        rig.unit.faults().silent = true;
+        for (int i = 0; i < 12; ++i)
+            rig.tick();  // the last frame on the line may still go into one point
+        const qsizetype during = rig.rows().size();
+        QVERIFY(during <= 3);
+        for (int i = 0; i < 60; ++i)
+            rig.tick();
+        QCOMPARE(rig.rows().size(), during);
+        rig.unit.faults().silent = false;
+        for (int i = 0; i < 30; ++i)
+            rig.tick();
+        QVERIFY(rig.rows().size() > during);
+    }
+
+    // A sampling period of 0 cannot be counted: the failure is said once,
+    // polls and time go on, and after ten failing ticks in a row the unit is
+    // stopped and the run ends.
+    void failingTicksStopTheRun()
     {
         Rig rig;
         QSignalSpy failed(&rig.run, &RunController::tickFailed);
+        QSignalSpy ended(&rig.run, &RunController::runEnded);
         SequenceData seq = sequence({step(10, 75, 10, false)}, {}, 10, 0, 2);
         rig.start(seq);
         const qsizetype polls = rig.commandTimes(0x07).size();
-        for (int i = 0; i < 20; ++i)
+        // Tick 1 starts the step, tick 2 sends the set point, ticks 3 ... 12 fail.
+        for (int i = 0; i < 11; ++i)
             rig.tick();
-        QCOMPARE(failed.size(), 18);
-        QCOMPARE(rig.commandTimes(0x07).size(), polls + 19);  // no poll on the set-point tick
-        QCOMPARE(rig.run.elapsedSeconds(), 20);
         QVERIFY(rig.run.running());
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed[0][0].toString().contains(QStringLiteral("sampling period")));
+        QCOMPARE(rig.commandTimes(0x06).size(), 0);
+        rig.tick();
+        QVERIFY(!rig.run.running());
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].value<Reason>(), Reason::TickFailures);
+        QCOMPARE(rig.commandTimes(0x06).size(), 1);
+        QCOMPARE(rig.commandTimes(0x07).size(), polls + 11);  // no poll on the set-point tick
+        QCOMPARE(rig.run.elapsedSeconds(), 12);
+        QCOMPARE(failed.size(), 1);
+        const QStringList log = rig.logLines();
+        QCOMPARE(log.size(), 2);
+        QVERIFY(log[0].contains(QStringLiteral("sampling period")));
+        QVERIFY(log[1].contains(QStringLiteral("10 failing ticks")));
+        QVERIFY(log[1].endsWith(QStringLiteral("Instrument No. 3")));
+    }
+
+    // A unit already above 451 F: the start is refused before the test is stored.
+    void startRefusedOverTemperature()
+    {
+        Rig rig;
+        rig.unit.faults().overTemperature = true;
+        rig.tick();
+        rig.tick();
+        int created = 0;
+        rig.run.setSequence(sequence({step(10, 75, 10, false)}, {}, 10, 1, 2));
+        QCOMPARE(rig.run.start([&]() -> std::optional<int> { ++created; return 1; }),
+                 RunController::StartResult::OverTemperature);
+        QCOMPARE(created, 0);
+        QVERIFY(!rig.run.running());
     }
 
     // Send Sequence: Cancel and the record, no poll while the answer is

@@ -59,6 +59,9 @@ private slots:
         QTest::newRow("creeping rotor, no shear rate")
             << frame("0,72,70,0,0.5,3.2,500,0.00001,0") << 1 << 0 << false << QByteArray()
             << "InActive" << "0";
+        QTest::newRow("stress so large the viscosity overflows: dropped, label kept")
+            << frame("1,72,70,75,300.0,9e307,500,0.5,0") + "1,7" << 0 << 1 << false << QByteArray("1,7")
+            << kStatusBeforeFirstFrame << QString();
         QTest::newRow("half a frame only") << QByteArray("1,72,70,75,30") << 0 << 0 << false
                                            << QByteArray("1,72,70,75,30") << kStatusBeforeFirstFrame
                                            << QString();
@@ -173,6 +176,26 @@ private slots:
         QVERIFY(r.frames.isEmpty());
         QVERIFY(reader.buffer().isEmpty());
         QVERIFY(!reader.hasCurrent());
+    }
+
+    // Finite fields whose product with the bob's factors overflows.
+    void overflowingReadingsDropTheFrame_data() {
+        QTest::addColumn<QByteArray>("received");
+        QTest::newRow("9e307 dyn/cm2 times a stress factor of 4") << frame("1,72,70,75,300.0,9e307,500,511.0,0");
+        QTest::newRow("5e307 rpm times a shear-rate factor of 4") << frame("1,72,70,75,5e307,12.5,500,511.0,0");
+    }
+    void overflowingReadingsDropTheFrame() {
+        QFETCH(QByteArray, received);
+        StatusFrameReader reader;
+        reader.setFactors({4.0, 4.0});
+        const auto r = reader.read(received + kExample);
+        QCOMPARE(r.frames.size(), 0);
+        QCOMPARE(r.dropped, 1);
+        QCOMPARE(reader.statusText(), kStatusBeforeFirstFrame);
+        // The good frame behind it is read on the next tick.
+        const auto next = reader.read({});
+        QCOMPARE(next.frames.size(), 1);
+        QCOMPARE(next.frames.first().shearStress, 50.0);
     }
 
     void unreadableNumbersDoNotPoisonTheReadings() {
