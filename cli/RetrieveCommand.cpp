@@ -47,9 +47,9 @@ int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     const std::optional<int> commNo = options.commNo(parser);
     if (!commNo)
         return fail(1, cli::UnitTestOptions::commError());
+    if (const QString problem = options.textError(parser); !problem.isEmpty())
+        return fail(1, problem);
     const QString name = options.testName(parser);
-    if (name.trimmed().isEmpty())
-        return fail(1, QStringLiteral("--test NAME is required"));
     const std::optional<TestInformation> info = options.information(parser);
     if (!info)
         return fail(1, options.bobError(parser));
@@ -89,6 +89,8 @@ int retrieveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
             << " record(s) without nine numbers were skipped\n";
 
     try {
+        // The name is checked once more as the test is stored: another bench
+        // or unit may have stored a test of this name during the download.
         const int id = storeRetrievedTest(connection, *info, {}, results.records);
         out << results.records.size() << " points stored in test \"" << name << "\" (id " << id << ")\n";
     } catch (const DbError& e) {

@@ -81,8 +81,8 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
         return fail(1, QStringLiteral("--unit takes a unit number from 1 to 8"));
     if (parser.value(sequenceName).isEmpty())
         return fail(1, QStringLiteral("--sequence NAME is required"));
-    if (options.testName(parser).isEmpty())
-        return fail(1, QStringLiteral("--test NAME is required"));
+    if (const QString problem = options.textError(parser); !problem.isEmpty())
+        return fail(1, problem);
     const std::optional<TestInformation> information = options.information(parser);
     if (!information)
         return fail(1, options.bobError(parser));

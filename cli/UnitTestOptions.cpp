@@ -1,8 +1,11 @@
 #include "cli/UnitTestOptions.h"
 
+#include "db/TestFieldLimits.h"
 #include "testinfo/BobTable.h"
 
 #include <QCommandLineParser>
+
+#include <utility>
 
 namespace tz::cli {
 
@@ -32,6 +35,24 @@ std::optional<int> UnitTestOptions::commNo(const QCommandLineParser& parser) con
 QString UnitTestOptions::commError() { return QStringLiteral("--comm takes a Comm number from 1 to 22"); }
 
 QString UnitTestOptions::testName(const QCommandLineParser& parser) const { return parser.value(test_); }
+
+QString UnitTestOptions::textError(const QCommandLineParser& parser) const
+{
+    if (parser.value(test_).isEmpty())
+        return QStringLiteral("--test NAME is required");
+    const std::pair<const QCommandLineOption*, TestTextField> texts[] = {
+        {&test_, TestTextField::TestName},
+        {&fluid_, TestTextField::FluidId},
+        {&researcher_, TestTextField::ResearcherName},
+    };
+    for (const auto& [option, field] : texts) {
+        const QString value = parser.value(*option);
+        const FieldFault fault = checkTestField(field, value);
+        if (fault != FieldFault::None)
+            return fieldFaultText(fault, field, value, QStringLiteral("--") + option->names().constFirst());
+    }
+    return QString();
+}
 
 std::optional<TestInformation> UnitTestOptions::information(const QCommandLineParser& parser) const
 {

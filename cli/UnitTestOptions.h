@@ -23,6 +23,13 @@ public:
 
     QString testName(const QCommandLineParser& parser) const;
 
+    // Empty when the test name, fluid and researcher given can be stored;
+    // otherwise one line naming the option: no name, a name of blanks, a text
+    // longer than its column or holding a line break. Checked before the
+    // database or the port is opened, so nothing is sent to the unit for a
+    // test that could not be stored.
+    QString textError(const QCommandLineParser& parser) const;
+
     // The new test's information from the name, bob, fluid and researcher
     // given, or nullopt for an unknown bob code: then bobError() says why.
     std::optional<TestInformation> information(const QCommandLineParser& parser) const;

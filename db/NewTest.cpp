@@ -1,5 +1,6 @@
 #include "db/NewTest.h"
 #include "db/SqlDialect.h"
+#include "db/TestFieldLimits.h"
 #include "db/Transaction.h"
 
 #include "db/DbError.h"
@@ -12,6 +13,7 @@
 #include <QVariant>
 
 #include <limits>
+#include <optional>
 
 namespace tz {
 
@@ -55,13 +57,51 @@ int insertTestInfo(clsConnection& connection, const TestInformation& info)
     return static_cast<int>(id);
 }
 
+void exec(clsConnection& connection, const QString& sql)
+{
+    QSqlQuery query(connection.ADOConnection());
+    if (!query.exec(sql))
+        throw DbError(query.lastError());
+}
+
+// Another test of that name than the row just inserted, as this transaction
+// sees it. Called after the insert: on the embedded file the insert has taken
+// the write lock and so waited for any other bench's test to be committed; on
+// the lab server the table lock taken before the insert does the same.
+bool nameTakenByAnother(clsConnection& connection, const QString& name, int ownId)
+{
+    QSqlQuery query(connection.ADOConnection());
+    if (!query.prepare(QStringLiteral("SELECT count(*) FROM TEST_INFO WHERE TEST_NAME = ? AND TEST_ID <> ?")))
+        throw DbError(query.lastError());
+    query.addBindValue(name);
+    query.addBindValue(ownId);
+    if (!query.exec() || !query.next())
+        throw DbError(query.lastError());
+    return query.value(0).toLongLong() > 0;
+}
+
 }  // namespace
 
 int storeNewTest(clsConnection& connection, const TestInformation& info,
                  const QList<AdditiveEntry>& additives)
 {
+    // Refused before anything is written: a text the column cannot hold would
+    // fail on the lab server, or worse, be stored and break the reports.
+    if (const std::optional<QString> problem = newTestFieldProblem(info, additives))
+        throw DbError(*problem);
     return inTransaction(connection, [&] {
+        // Two benches storing tests at the same moment take turns on the
+        // server, so each one's name check sees the other's row. Points never
+        // wait for this lock; an edit of a test's information waits at most
+        // until this test is stored.
+        if (connection.backend() == Backend::Postgres) {
+            // A bench whose transaction hangs must not hold this one's window for good.
+            exec(connection, QStringLiteral("SET LOCAL lock_timeout = '10s'"));
+            exec(connection, QStringLiteral("LOCK TABLE TEST_INFO IN SHARE ROW EXCLUSIVE MODE"));
+        }
         const int id = insertTestInfo(connection, info);
+        if (nameTakenByAnother(connection, info.testName, id))
+            throw TestNameTakenError(info.testName);
         clsTEST_ADDITIVE additive;
         additive.setTESTId(id);
         additive.ConnectX(connection);

@@ -14,7 +14,11 @@ namespace tz {
 
 // Returns the TEST_ID its insert created. The records are stored exactly as
 // the unit sent them (its stress is for the reference bob; no factor is
-// applied). Nothing is stored when any insert fails. Throws tz::DbError.
+// applied). The name is checked again as the test is stored, since the
+// download takes seconds: a test stored under that name meanwhile (another
+// unit, another bench) throws tz::TestNameTakenError, and texts that do not
+// fit their columns throw tz::DbError naming the field (storeNewTest).
+// Nothing is stored when any insert fails. Throws tz::DbError.
 int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
                        const QList<AdditiveEntry>& additives, const QList<StoredRecord>& records);
 

@@ -24,11 +24,14 @@ bool toWhole(const QByteArray& field, int& out) {
     return true;
 }
 
-// One record: nine numbers. A record that does not read as nine numbers is
-// refused whole, so no row is ever written with fields shifted or made up.
+// One record: nine numbers read by position. Anything after the ninth field
+// (some firmware closes each record with a trailing comma) carries nothing we
+// store and is ignored. A record whose first nine fields do not read as
+// numbers is refused whole, so no row is ever written with fields shifted or
+// made up.
 bool parseRecord(const QByteArray& text, StoredRecord& r) {
     const QList<QByteArray> f = text.split(',');
-    if (f.size() != 9) return false;
+    if (f.size() < 9) return false;
     return toWhole(f[0], r.rampNo) && toWhole(f[1], r.rampStepNo) && toWhole(f[2], r.elapsedS) &&
            toNumber(f[3], r.sampleTempF) && toNumber(f[4], r.bathTempF) &&
            toNumber(f[5], r.pressurePsi) && toNumber(f[6], r.shearRate) &&

@@ -1,6 +1,7 @@
 #pragma once
 // The unit's reply to a stored-results request: records of nine comma-separated
-// numbers, each closed by ETX, the whole reply closed by STX.
+// numbers (fields after the ninth are ignored), each closed by ETX, the whole
+// reply closed by STX.
 #include <QByteArray>
 #include <QList>
 
@@ -22,7 +23,7 @@ struct StoredResults {
     enum class Status { Ok, NoReply, NotClosed };
     Status status = Status::NoReply;
     QList<StoredRecord> records;
-    int malformed = 0;  // records without nine numeric fields: skipped, never stored half-read
+    int malformed = 0;  // records whose first nine fields are not all numbers: skipped, never stored half-read
 };
 
 StoredResults parseStoredResults(const QByteArray& reply);

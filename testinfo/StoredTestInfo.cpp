@@ -2,6 +2,7 @@
 
 #include "app/NumberFormat.h"
 #include "db/DbError.h"
+#include "db/TestFieldLimits.h"
 #include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsTEST_ADDITIVE.h"
@@ -60,6 +61,10 @@ std::optional<StoredTestInfo> loadStoredTestInfo(clsConnection& connection, int 
 
 bool updateStoredTestInfo(clsConnection& connection, int testId, const TestInfoFields& fields,
                           const QList<AdditiveRow>& additives) {
+    // Texts that do not fit their columns are refused before anything changes.
+    if (const std::optional<QString> problem =
+            editedTestFieldProblem(toTestInformation(fields), toAdditiveEntries(additives)))
+        throw DbError(*problem);
     // A test deleted meanwhile changes nothing: the empty transaction is kept.
     return inTransaction(connection, [&] {
         clsTEST_INFO info;

@@ -84,7 +84,8 @@ void frmTestRelatedInfo::onOk() {
         m_txtTestName->setFocus();
         return;
     }
-    if (!checkNameNotEmpty()) return;
+    if (!checkNameGiven()) return;
+    if (!checkFieldTexts(true)) return;
     acceptInput();
 }
 
@@ -123,15 +124,15 @@ void frmTestRelatedInfo::copyFrom(const QString& from) {
     const int testId = static_cast<int>(all[0].toDouble());
     if (testId == 0) return;
 
-    m_txtFluidId->setText(all[2].toString());
+    putText(m_txtFluidId, TestTextField::FluidId, all[2].toString());
     // The bob number first: its lookup must not overwrite the copied geometry.
-    m_txtBobNo->setText(all[6].toString());
-    m_txtRotoNo->setText(all[5].toString());
+    putText(m_txtBobNo, TestTextField::BobNo, all[6].toString());
+    putText(m_txtRotoNo, TestTextField::RotorNo, all[5].toString());
     m_txtBobRadius->setText(all[7].toString());
     m_txtBobLength->setText(all[8].toString());
     m_txtPreTestPH->setText(all[9].toString());
     m_txtPostTestPH->setText(all[10].toString());
-    m_txtResearchName->setText(all[4].toString());
+    putText(m_txtResearchName, TestTextField::ResearcherName, all[4].toString());
     m_txtSAFETY->setPlainText(all[11].toString());
 
     m_grid->clearCells();

@@ -34,6 +34,8 @@ frmViewRelatedInfo::frmViewRelatedInfo(Prompt& prompt, QWidget* parent)
 void frmViewRelatedInfo::onSave() {
     m_grid->commitOpenEditor();
     if (!checkNameNotEmpty()) return;
+    // The name is shown, not stored: every other text is.
+    if (!checkFieldTexts(false)) return;
     acceptInput();
 }
 

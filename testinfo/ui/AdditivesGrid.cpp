@@ -1,10 +1,15 @@
 #include "testinfo/ui/AdditivesGrid.h"
 
+#include "db/TestFieldLimits.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <optional>
 
 namespace tz {
 
@@ -19,18 +24,40 @@ QString cell(const QTableWidget& grid, int row, int column) {
     return item ? item->text() : QString();
 }
 
-// A plain line edit over the cell. Tab and Backtab write the cell and leave
-// the grid instead of opening the next cell.
+// The column a text cell is stored in; nullopt for the concentration, a number.
+std::optional<TestTextField> storedAs(int column) {
+    switch (column) {
+    case AdditivesGrid::kNameColumn: return TestTextField::AdditiveName;
+    case AdditivesGrid::kUnitColumn: return TestTextField::AdditiveUnit;
+    case AdditivesGrid::kLotColumn: return TestTextField::AdditiveLotNo;
+    default: return std::nullopt;
+    }
+}
+
+// A plain line edit over the cell, taking no more characters than the cell's
+// column holds. Tab and Backtab write the cell and leave the grid instead of
+// opening the next cell.
 class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(AdditivesGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                          const QModelIndex&) const override {
+                          const QModelIndex& index) const override {
         auto* editor = new QLineEdit(parent);
         editor->setObjectName(QStringLiteral("txtEdit"));
         editor->setFrame(false);
+        if (const auto field = storedAs(index.column())) editor->setMaxLength(maxLength(*field));
         return editor;
+    }
+
+    // An older test's longer text is shown whole, never cut by opening the
+    // cell; OK then says which cell to shorten.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* box = static_cast<QLineEdit*>(editor);
+        const QString text = index.data(Qt::EditRole).toString();
+        if (const auto field = storedAs(index.column()))
+            box->setMaxLength(std::max(maxLength(*field), static_cast<int>(text.size())));
+        box->setText(text);
     }
 
 protected:

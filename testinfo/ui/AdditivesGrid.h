@@ -12,6 +12,11 @@ namespace tz {
 class AdditivesGrid : public QTableWidget {
     Q_OBJECT
 public:
+    static constexpr int kNameColumn = 0;
+    static constexpr int kConcentrationColumn = 1;
+    static constexpr int kUnitColumn = 2;
+    static constexpr int kLotColumn = 3;
+
     explicit AdditivesGrid(QWidget* parent = nullptr);
 
     // Rows from the first downwards up to the first without a name, at most 20.

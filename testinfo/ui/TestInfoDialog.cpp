@@ -12,12 +12,24 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
 namespace tz {
 
 namespace {
 QLineEdit* box(QWidget* parent, const char* name, const QString& text) {
     auto* b = new QLineEdit(text, parent);
     b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+// A box whose text is stored in a column of limited size: typing or pasting
+// stops at the size.
+QLineEdit* limitedBox(QWidget* parent, const char* name, TestTextField field, const QString& text) {
+    QLineEdit* b = box(parent, name, text);
+    b->setMaxLength(maxLength(field));
     return b;
 }
 }  // namespace
@@ -28,15 +40,15 @@ TestInfoDialog::TestInfoDialog(Prompt& prompt, QWidget* parent)
     setModal(true);
 
     const TestInfoFields d;
-    m_txtTestName = box(this, "txtTestName", QString());
+    m_txtTestName = limitedBox(this, "txtTestName", TestTextField::TestName, QString());
     m_txtTestDate = box(this, "txtTestDate", QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
     // The stored time is taken when the test starts; the date is only shown.
     m_txtTestDate->setReadOnly(true);
     m_txtTestDate->setFocusPolicy(Qt::NoFocus);
-    m_txtResearchName = box(this, "txtResearchName", d.researcher);
-    m_txtFluidId = box(this, "txtFluidId", d.fluidId);
-    m_txtRotoNo = box(this, "txtRotoNo", d.rotorNo);
-    m_txtBobNo = box(this, "txtBobNo", d.bobNo);
+    m_txtResearchName = limitedBox(this, "txtResearchName", TestTextField::ResearcherName, d.researcher);
+    m_txtFluidId = limitedBox(this, "txtFluidId", TestTextField::FluidId, d.fluidId);
+    m_txtRotoNo = limitedBox(this, "txtRotoNo", TestTextField::RotorNo, d.rotorNo);
+    m_txtBobNo = limitedBox(this, "txtBobNo", TestTextField::BobNo, d.bobNo);
     m_txtBobRadius = box(this, "txtBobRadius", d.bobRadius);
     m_txtBobLength = box(this, "txtBobLength", d.bobLength);
     m_txtPreTestPH = box(this, "txtPreTestPH", d.preTestPH);
@@ -103,12 +115,12 @@ TestInfoFields TestInfoDialog::fields() const {
 }
 
 void TestInfoDialog::setFields(const TestInfoFields& f) {
-    m_txtTestName->setText(f.testName);
+    putText(m_txtTestName, TestTextField::TestName, f.testName);
     m_txtTestDate->setText(f.testDate);
-    m_txtResearchName->setText(f.researcher);
-    m_txtFluidId->setText(f.fluidId);
-    m_txtRotoNo->setText(f.rotorNo);
-    m_txtBobNo->setText(f.bobNo);
+    putText(m_txtResearchName, TestTextField::ResearcherName, f.researcher);
+    putText(m_txtFluidId, TestTextField::FluidId, f.fluidId);
+    putText(m_txtRotoNo, TestTextField::RotorNo, f.rotorNo);
+    putText(m_txtBobNo, TestTextField::BobNo, f.bobNo);
     m_txtBobRadius->setText(f.bobRadius);
     m_txtBobLength->setText(f.bobLength);
     m_txtPreTestPH->setText(f.preTestPH);
@@ -116,7 +128,12 @@ void TestInfoDialog::setFields(const TestInfoFields& f) {
     m_txtSAFETY->setPlainText(f.description);
 }
 
-void TestInfoDialog::setBobNo(const QString& bob) { m_txtBobNo->setText(bob); }
+void TestInfoDialog::setBobNo(const QString& bob) { putText(m_txtBobNo, TestTextField::BobNo, bob); }
+
+void TestInfoDialog::putText(QLineEdit* box, TestTextField field, const QString& text) {
+    box->setMaxLength(std::max(maxLength(field), static_cast<int>(text.size())));
+    box->setText(text);
+}
 
 QList<AdditiveRow> TestInfoDialog::additiveRows() const { return m_grid->rows(); }
 
@@ -138,6 +155,54 @@ bool TestInfoDialog::checkNameNotEmpty() {
     m_prompt.message(this, kEmptyTestNameMessage);
     m_txtTestName->setFocus();
     return false;
+}
+
+bool TestInfoDialog::checkNameGiven() {
+    if (!m_txtTestName->text().trimmed().isEmpty()) return true;
+    m_prompt.message(this, kEmptyTestNameMessage);
+    m_txtTestName->setFocus();
+    return false;
+}
+
+bool TestInfoDialog::checkFieldTexts(bool withName) {
+    struct Box {
+        QWidget* widget;
+        TestTextField field;
+        QString text;
+    };
+    QList<Box> boxes;
+    if (withName) boxes.append({m_txtTestName, TestTextField::TestName, m_txtTestName->text()});
+    boxes.append({m_txtResearchName, TestTextField::ResearcherName, m_txtResearchName->text()});
+    boxes.append({m_txtFluidId, TestTextField::FluidId, m_txtFluidId->text()});
+    boxes.append({m_txtRotoNo, TestTextField::RotorNo, m_txtRotoNo->text()});
+    boxes.append({m_txtBobNo, TestTextField::BobNo, m_txtBobNo->text()});
+    boxes.append({m_txtSAFETY, TestTextField::Description, m_txtSAFETY->toPlainText()});
+    for (const Box& b : boxes) {
+        const FieldFault fault = checkTestField(b.field, b.text);
+        if (fault == FieldFault::None) continue;
+        m_prompt.message(this, fieldFaultText(fault, b.field, b.text, fieldTitle(b.field)) + QLatin1Char('.'));
+        b.widget->setFocus();
+        return false;
+    }
+    // Only the rows that will be stored: up to the first without a name.
+    const QList<AdditiveRow> rows = m_grid->rows();
+    for (int r = 0; r < rows.size(); ++r) {
+        const std::tuple<int, TestTextField, QString> cells[] = {
+            {AdditivesGrid::kNameColumn, TestTextField::AdditiveName, rows[r].name},
+            {AdditivesGrid::kUnitColumn, TestTextField::AdditiveUnit, rows[r].unit},
+            {AdditivesGrid::kLotColumn, TestTextField::AdditiveLotNo, rows[r].lotNumber}};
+        for (const auto& [column, field, text] : cells) {
+            const FieldFault fault = checkTestField(field, text);
+            if (fault == FieldFault::None) continue;
+            m_prompt.message(this, fieldFaultText(fault, field, text,
+                                                  QStringLiteral("Additive %1, %2").arg(r + 1).arg(fieldTitle(field))) +
+                                       QLatin1Char('.'));
+            m_grid->setCurrentCell(r, column);
+            m_grid->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace tz

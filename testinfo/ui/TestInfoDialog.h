@@ -2,6 +2,7 @@
 // What the two test information dialogs share: the boxes of the test's
 // description, the bob lookup and the additives grid. Neither dialog writes
 // to the database; its opener reads the fields after it closes.
+#include "db/TestFieldLimits.h"
 #include "testinfo/TestInfoFields.h"
 
 #include <QDialog>
@@ -54,6 +55,17 @@ protected:
     void acceptInput();
     // True when the test name is not empty; otherwise says so and keeps the dialog.
     bool checkNameNotEmpty();
+    // The same, counting a name of blanks only as empty: for a name that will be stored.
+    bool checkNameGiven();
+    // True when every text that will be stored fits its column and holds no
+    // line break (the test name only when withName); otherwise names the
+    // field, puts the focus on it and keeps the dialog.
+    bool checkFieldTexts(bool withName);
+
+    // Puts a stored text into its box whole, even one longer than the box
+    // lets the operator type (an older test's): OK then names the field to
+    // shorten, instead of the box cutting it silently.
+    static void putText(QLineEdit* box, TestTextField field, const QString& text);
 
     Prompt& m_prompt;
     QLineEdit* m_txtTestName;

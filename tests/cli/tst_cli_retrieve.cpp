@@ -2,6 +2,7 @@
 // against tz360-sim on pseudo-terminals. The stored run arrives paced as the
 // line carries it; every record must land in TZ360.db exactly as sent.
 #include "tests/support/SimulatedUnitProcess.h"
+#include "instrument/CommPorts.h"
 #include "sim/SimulatedUnit.h"
 
 #include <QProcess>
@@ -9,6 +10,12 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace tz;
 
@@ -134,6 +141,13 @@ private slots:
         QTest::newRow("name taken") << QStringList{"--comm", "1", "--test", "stand-alone 1"} << 2
                                     << "a test named \"stand-alone 1\" is already stored";
         QTest::newRow("no name") << QStringList{"--comm", "1"} << 1 << "--test NAME is required";
+        QTest::newRow("blank name") << QStringList{"--comm", "1", "--test", "  "} << 1
+                                    << "--test: a test name of blanks only is not allowed";
+        QTest::newRow("name of 41") << QStringList{"--comm", "1", "--test", QString(41, 'r')} << 1
+                                    << "--test: at most 40 characters are allowed (41 given)";
+        QTest::newRow("researcher with a line break")
+            << QStringList{"--comm", "1", "--test", "r1", "--researcher", "L.\nOrtiz"} << 1
+            << "--researcher: line breaks and other control characters are not allowed";
         QTest::newRow("bad bob") << QStringList{"--comm", "1", "--test", "x", "--bob", "B9"} << 1 << "unknown bob";
     }
 
@@ -148,6 +162,60 @@ private slots:
         QVERIFY(r.out.isEmpty());
         // A failed download stores nothing, so the name stays free.
         QCOMPARE(column("SELECT count(*) FROM TEST_INFO WHERE TEST_NAME <> 'stand-alone 1'"), QStringList{"0"});
+    }
+
+    // The name is free when the command starts; while the unit sends its
+    // run, another bench stores a test of that name. The unit is played by
+    // the test on a bare pseudo-terminal, so the other test is stored exactly
+    // between the request and the reply.
+    void nameTakenDuringTheDownload()
+    {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(grantpt(master) == 0 && unlockpt(master) == 0);
+        termios raw{};
+        QVERIFY(tcgetattr(master, &raw) == 0);
+        cfmakeraw(&raw);
+        QVERIFY(tcsetattr(master, TCSANOW, &raw) == 0);
+        QVERIFY(setCommDevice(5, QString::fromLocal8Bit(ptsname(master)), dir_.path()));
+
+        QProcess cli;
+        cli.setWorkingDirectory(dir_.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TZ360_TIME_SCALE", "10");
+        cli.setProcessEnvironment(env);
+        cli.start(qEnvironmentVariable("TZ360_CLI"), {"retrieve", "--comm", "5", "--test", "raced"});
+        QByteArray request;
+        for (int w = 0; w < 1000 && !request.contains("\x01\x1a"); ++w) {
+            QTest::qWait(10);
+            pollfd p{master, POLLIN, 0};
+            char buf[64];
+            while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                if (n <= 0) break;
+                request.append(buf, n);
+            }
+        }
+        QVERIFY2(request.contains("\x01\x1a"), request.toHex(' ').constData());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other bench");
+            db.setDatabaseName(dir_.filePath("TZ360.db"));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("INSERT INTO TEST_INFO (TEST_NAME, FLUID_ID) VALUES ('raced', 'other bench')"));
+        }
+        QSqlDatabase::removeDatabase("other bench");
+        const QByteArray reply = "1,0,30,80,79,500,100,50,0\x03\x02";
+        QCOMPARE(::write(master, reply.constData(), reply.size()), ssize_t(reply.size()));
+        QVERIFY(cli.waitForFinished(30000));
+        ::close(master);
+        const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), 2);
+        QVERIFY2(err.contains("a test named \"raced\" is already stored"), qPrintable(err));
+        QCOMPARE(column("SELECT FLUID_ID FROM TEST_INFO WHERE TEST_NAME = 'raced'"), QStringList{"other bench"});
+        QCOMPARE(column("SELECT count(*) FROM TEST_RESULT r JOIN TEST_INFO i ON i.TEST_ID = r.TEST_ID "
+                        "WHERE i.TEST_NAME = 'raced'"),
+                 QStringList{"0"});
     }
 };
 

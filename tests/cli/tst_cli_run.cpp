@@ -209,6 +209,19 @@ private slots:
         QTest::newRow("unknown bob") << QStringList{"--comm", "1", "--sequence", "short", "--test", "x5", "--bob", "B6"}
                                      << 1 << "unknown bob";
         QTest::newRow("no comm") << QStringList{"--sequence", "short", "--test", "x6"} << 1 << "--comm";
+        // Refused before the port is opened (there is no Comm 9): nothing is
+        // sent to a unit for a test that could not be stored.
+        QTest::newRow("name of 41")
+            << QStringList{"--comm", "9", "--sequence", "short", "--test", QString(41, 'x')} << 1
+            << "--test: at most 40 characters are allowed (41 given)";
+        QTest::newRow("name with a line break")
+            << QStringList{"--comm", "9", "--sequence", "short", "--test", "gel\nB"} << 1
+            << "--test: line breaks and other control characters are not allowed";
+        QTest::newRow("blank name") << QStringList{"--comm", "9", "--sequence", "short", "--test", "   "} << 1
+                                    << "--test: a test name of blanks only is not allowed";
+        QTest::newRow("fluid of 41")
+            << QStringList{"--comm", "9", "--sequence", "short", "--test", "x7", "--fluid", QString(41, 'f')} << 1
+            << "--fluid: at most 40 characters are allowed (41 given)";
     }
 
     // Refused runs say why in one line and leave no test behind.

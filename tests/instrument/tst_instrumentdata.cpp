@@ -28,6 +28,9 @@ private slots:
         QTest::newRow("not closed") << rec1 + rec2 << S::NotClosed << 0 << 0;
         QTest::newRow("closed but cut record ignored") << rec1 + "1,3,9\x02" << S::Ok << 1 << 0;
         QTest::newRow("short record refused") << rec1 + "1,0,60,150\x03" + rec2 + '\x02' << S::Ok << 2 << 1;
+        QTest::newRow("trailing comma kept") << QByteArray("1,0,30,80,79,500,100,50,0,\x03\x02") << S::Ok << 1 << 0;
+        QTest::newRow("tenth field ignored") << rec1 + "1,0,31,80,79,500,100,50,0,77\x03\x02" << S::Ok << 2 << 0;
+        QTest::newRow("eight fields and a comma refused") << QByteArray("1,0,30,80,79,500,100,50,\x03\x02") << S::Ok << 0 << 1;
         QTest::newRow("letters refused") << QByteArray("1,0,60,a,1,1,1,1,0\x03\x02") << S::Ok << 0 << 1;
         QTest::newRow("empty record refused") << QByteArray("\x03\x02") << S::Ok << 0 << 1;
     }
@@ -55,6 +58,16 @@ private slots:
         QCOMPARE(s.shearRate, 70.0);
         QCOMPARE(s.shearStress, -98.5);  // stored as sent
         QCOMPARE(s.resultType, 1);
+
+        // A trailing comma after the ramp flag leaves every field where it was.
+        const auto t = parseStoredResults("1,0,30,80,79,500,100,50,0,\x03\x02");
+        QCOMPARE(t.records.size(), 1);
+        const StoredRecord& u = t.records.first();
+        QCOMPARE(u.rampNo, 1);
+        QCOMPARE(u.elapsedS, 30);
+        QCOMPARE(u.bathTempF, 79.0);
+        QCOMPARE(u.shearStress, 50.0);
+        QCOMPARE(u.resultType, 0);
     }
 
     void unitFactors_data() {

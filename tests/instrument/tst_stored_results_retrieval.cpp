@@ -243,6 +243,38 @@ private slots:
         QCOMPARE(db.count("TEST_RESULT"), 0);
         QVERIFY(!db.connection.InTransaction());
     }
+
+    // The name was free when the operator entered it; during the download
+    // another bench stored a test of that name. The retrieved run is refused
+    // as a whole and the other bench's test is left as it was.
+    void nameTakenDuringTheDownload_data() { tz::test::addBackendRows(); }
+    void nameTakenDuringTheDownload()
+    {
+        QFETCH(QString, backend);
+        TZ360_USE_BACKEND(backend);
+        TempDatabase db;
+        QVERIFY(!testNameTaken(db.connection, "gel 4"));
+        int otherId = 0;
+        {
+            clsConnection otherBench;
+            otherBench.OpenDB("", "", "", "", db.dir.path());
+            QVERIFY(otherBench.isOpen());
+            otherId = storeNewTest(otherBench, info("gel 4"), {});
+        }
+        bool refused = false;
+        try {
+            storeRetrievedTest(db.connection, info("gel 4"), {{"Borate", 1, "gpt", ""}},
+                               {record(1, 0, 60, 5, 0), record(1, 0, 70, 5, 0)});
+        } catch (const TestNameTakenError& e) {
+            refused = true;
+            QCOMPARE(e.text(), QStringLiteral("a test named \"gel 4\" is already stored"));
+        }
+        QVERIFY(refused);
+        QCOMPARE(db.sql("SELECT TEST_ID FROM TEST_INFO"), (QVariantList{otherId}));
+        QCOMPARE(db.count("TEST_ADDITIVE"), 0);
+        QCOMPARE(db.count("TEST_RESULT"), 0);
+        QVERIFY(!db.connection.InTransaction());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStoredResultsRetrieval)

@@ -94,6 +94,10 @@ private slots:
     void pickNameCopies();
     void tabLeavesTheGrid();
     void viewerSavesAnyNonEmptyName();
+    void textBoxesAreLimited();
+    void okRefusesUnfitTexts_data();
+    void okRefusesUnfitTexts();
+    void copiedLongTextIsShownWhole();
     void editReplacesInformationAndAdditives();
     void editFailureChangesNothing();
 };
@@ -135,6 +139,7 @@ void TestTestInfoDialogs::nameChecks_data() {
     QTest::newRow("trailing blank") << gel << "Gel-1 " << QString();
     QTest::newRow("new name") << gel << "Gel-2" << QString();
     QTest::newRow("empty") << gel << "" << empty;
+    QTest::newRow("blanks only") << gel << "   " << empty;
     QTest::newRow("empty database, any name") << QStringList() << "Gel-1" << QString();
     QTest::newRow("empty database, empty name") << QStringList() << "" << empty;
 }
@@ -351,6 +356,123 @@ void TestTestInfoDialogs::viewerSavesAnyNonEmptyName() {
     QCOMPARE(prompt.shown.size(), 1);
     QVERIFY(!dialog.isVisible());
     QVERIFY(!dialog.mlCanceled());
+}
+
+// Typing stops at the size of the column the text is stored in.
+void TestTestInfoDialogs::textBoxesAreLimited() {
+    TempDatabase db;
+    ScriptedPrompt prompt;
+    frmTestRelatedInfo info(db.connection, prompt);
+    frmViewRelatedInfo view(prompt);
+    const QString typed(45, QLatin1Char('k'));
+    for (TestInfoDialog* dialog : {static_cast<TestInfoDialog*>(&info), static_cast<TestInfoDialog*>(&view)}) {
+        dialog->show();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        for (const char* name : {"txtTestName", "txtResearchName", "txtFluidId", "txtRotoNo", "txtBobNo"}) {
+            auto* box = dialog->findChild<QLineEdit*>(QLatin1String(name));
+            box->clear();
+            box->setFocus();
+            QTest::keyClicks(box, typed);
+            QCOMPARE(box->text(), typed.left(40));
+        }
+        AdditivesGrid* g = grid(*dialog);
+        for (int column : {0, 2, 3}) {
+            g->setFocus();
+            g->setCurrentCell(0, column);
+            g->editItem(g->item(0, column));
+            QLineEdit* editor = nullptr;
+            for (QLineEdit* e : g->viewport()->findChildren<QLineEdit*>("txtEdit"))
+                if (e->isVisible()) editor = e;
+            QVERIFY(editor);
+            QTest::keyClicks(editor, typed);
+            g->commitOpenEditor();
+            QCOMPARE(g->item(0, column)->text(), typed.left(40));
+        }
+    }
+}
+
+void TestTestInfoDialogs::okRefusesUnfitTexts_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");  // empty: accepted
+    QTest::addColumn<bool>("viewerToo");   // the viewer does not store the name
+    QTest::newRow("name with a line break")
+        << "name" << "Gel\n2" << "Test Name: line breaks and other control characters are not allowed." << false;
+    QTest::newRow("name of 41") << "name" << QString(41, 'n')
+                                << "Test Name: at most 40 characters are allowed (41 given)." << false;
+    QTest::newRow("name of 40") << "name" << QString(40, 'n') << QString() << true;
+    QTest::newRow("fluid of 41") << "fluid" << QString(41, 'f')
+                                 << "Fluid ID: at most 40 characters are allowed (41 given)." << true;
+    QTest::newRow("researcher with a tab") << "researcher" << "M.\tOrtiz"
+                                           << "Researcher's Name: line breaks and other control characters are "
+                                              "not allowed." << true;
+    QTest::newRow("notes of 1001") << "notes" << QString(1001, 's')
+                                   << "Description, Notes and Comments: at most 1000 characters are allowed "
+                                      "(1001 given)." << true;
+    QTest::newRow("notes of several lines") << "notes" << "Borate crosslink.\nBreaker added at 2 h." << QString()
+                                            << true;
+    QTest::newRow("units of the second additive") << "unit" << QString(41, 'u')
+                                                  << "Additive 2, Units: at most 40 characters are allowed "
+                                                     "(41 given)." << true;
+    QTest::newRow("after the last additive: not stored") << "after" << QString(41, 'u') << QString() << true;
+}
+
+void TestTestInfoDialogs::okRefusesUnfitTexts() {
+    QFETCH(QString, where);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QFETCH(bool, viewerToo);
+    TempDatabase db;
+    ScriptedPrompt prompt;
+    frmTestRelatedInfo info(db.connection, prompt);
+    frmViewRelatedInfo view(prompt);
+    for (TestInfoDialog* dialog : {static_cast<TestInfoDialog*>(&info), static_cast<TestInfoDialog*>(&view)}) {
+        prompt.shown.clear();
+        TestInfoFields f;
+        f.testName = QStringLiteral("Gel-2");
+        QList<AdditiveRow> additives{{"Guar", "40", "ppt", "L-17"}, {"Borate", "1.5", "gpt", ""}};
+        if (where == "name") f.testName = value;
+        if (where == "fluid") f.fluidId = value;
+        if (where == "researcher") f.researcher = value;
+        if (where == "notes") f.description = value;
+        if (where == "unit") additives[1].unit = value;
+        if (where == "after") additives.append({"", "", value, ""}), additives.append({"Lost", "", value, ""});
+        dialog->setFields(f);
+        dialog->setAdditiveRows(additives);
+        dialog->show();
+        click(*dialog, dialog == &info ? "cmdOK" : "cmdSave");
+        const bool refused = !message.isEmpty() && (dialog == &info || viewerToo);
+        if (refused) {
+            QCOMPARE(prompt.texts(), QStringList{message});
+            QVERIFY(dialog->isVisible());
+            QVERIFY(!dialog->mlCanceled());
+        } else {
+            QVERIFY2(prompt.shown.isEmpty(), qPrintable(prompt.lastText()));
+            QVERIFY(!dialog->isVisible());
+        }
+    }
+}
+
+// An older test's text longer than its column is copied whole, never cut
+// silently, and OK says which field to shorten.
+void TestTestInfoDialogs::copiedLongTextIsShownWhole() {
+    TempDatabase db;
+    if (db.onServer()) QSKIP("the server's columns cannot hold an over-long text");
+    storeTest(db.connection, QStringLiteral("Old"), {});
+    const QString fluid = QStringLiteral("HPG 40 ppt with borate crosslinker, batch 7 of 2019");
+    db.sql("UPDATE TEST_INFO SET FLUID_ID = ?", {fluid});
+    ScriptedPrompt prompt;
+    frmTestRelatedInfo dialog(db.connection, prompt);
+    dialog.show();
+    setText(dialog, "txtTestName", QStringLiteral("New"));
+    setText(dialog, "txtCopyFrom", QStringLiteral("Old"));
+    click(dialog, "cmdCopy");
+    QCOMPARE(text(dialog, "txtFluidId"), fluid);
+    click(dialog, "cmdOK");
+    QCOMPARE(prompt.texts(),
+             QStringList{QStringLiteral("Fluid ID: at most 40 characters are allowed (%1 given).").arg(fluid.size())});
+    QVERIFY(dialog.isVisible());
 }
 
 namespace {
