@@ -135,6 +135,10 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
                          err << "tz360-cli run: point not stored yet (" << pending << " waiting): " << reason << "\n";
                          err.flush();
                      });
+    QObject::connect(&unattended.writer(), &DatabasePointWriter::diskSpaceLow, [&](const QString& message) {
+        err << "tz360-cli run: " << message << "\n";
+        err.flush();
+    });
     // Every change of what the unit reports (Running Test, Mal Function, No
     // Response ...), so an unattended log shows what the window would have.
     QObject::connect(&unattended.controller(), &RunController::statusTextChanged, [&](const QString& text) {
@@ -171,11 +175,10 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
                              exitCode = fail(7, QStringLiteral("the run could not follow its sequence: %1").arg(detail));
                              break;
                          }
-                         const int waiting = unattended.writer().backlog();
-                         if (waiting > 0)
-                             exitCode = fail(6, QStringLiteral("%1 recorded points could not be stored: %2")
-                                                    .arg(waiting)
-                                                    .arg(unattended.writer().lastError()));
+                         if (unattended.writer().backlog() > 0) {
+                             err << "tz360-cli run: database: " << unattended.writer().lastError() << "\n";
+                             exitCode = fail(6, unattended.writer().keptText());
+                         }
                          // Let the last command (Stop) leave the port before closing it.
                          QTimer::singleShot(50, qApp, [] { QCoreApplication::quit(); });
                      });
