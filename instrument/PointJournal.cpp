@@ -199,9 +199,12 @@ bool PointJournal::openLocked()
 {
     if (fd_ >= 0)
         return true;
-    if (!QDir().mkpath(dir_)) {
-        error_ = QStringLiteral("cannot create the folder %1").arg(dir_);
-        return false;
+    if (!QFileInfo::exists(dir_)) {
+        if (!QDir().mkpath(dir_)) {
+            error_ = QStringLiteral("cannot create the folder %1").arg(dir_);
+            return false;
+        }
+        syncFolder(QFileInfo(dir_).absolutePath());
     }
     if (!checkedLeftover_) {
         // A journal of the same test and database left by an earlier program
