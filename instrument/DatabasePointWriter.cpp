@@ -201,7 +201,7 @@ bool DatabasePointWriter::storeWaiting()
             w.tried = true;
             lastError_ = e.text();
             if (connection_.location().isServer() && connection_.isLost())
-                driverNoise::databaseAway(lastError_);
+                driverNoise::databaseAway();
             return false;
         }
         testHook("after-commit", w.number);

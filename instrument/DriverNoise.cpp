@@ -29,11 +29,6 @@ void filter(QtMsgType type, const QMessageLogContext& context, const QString& me
     forward(type, context, message);
 }
 
-void say(const QString& line)
-{
-    forward(QtWarningMsg, QMessageLogContext(), line);
-}
-
 }  // namespace
 
 bool isOutageNoise(const QString& message)
@@ -50,21 +45,13 @@ void install()
     std::call_once(g_installed, [] { g_previous = qInstallMessageHandler(filter); });
 }
 
-void databaseAway(const QString& reason)
+void databaseAway()
 {
     install();
-    if (g_quiet.exchange(true))
-        return;
-    say(QStringLiteral("Database not answering (%1); its driver's repeated messages are held back until it answers")
-            .arg(reason.simplified()));
+    g_quiet.store(true);
 }
 
-void databaseBack()
-{
-    if (!g_quiet.exchange(false))
-        return;
-    say(QStringLiteral("Database answers again"));
-}
+void databaseBack() { g_quiet.store(false); }
 
 bool quiet() { return g_quiet.load(); }
 
