@@ -293,8 +293,14 @@ void frmRealTime::connectController() {
         m_panelSend->setText(m_sendResultText);
     });
     connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
+    // Points still waiting when the run ends no longer go in with the next point.
+    connect(c, &RunController::runEnded, this, [this] {
+        if (m_controller->pointsPending() > 0)
+            showPointBacklog(m_writer->lastError(), m_controller->pointsPending());
+    });
     connect(c, &RunController::pointsRecovered, this, [this](int stored) {
         m_retryTimer.stop();
+        m_lblPoints->setToolTip(QString());
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("%1 waiting point(s) stored.").arg(stored));
     });
@@ -305,6 +311,7 @@ void frmRealTime::connectController() {
     connect(c, &RunController::pointRecorded, m_live, &LiveTestDisplay::addPoint);
     connect(c, &RunController::pointRecorded, this, [this](const RecordedPoint&, bool stored) {
         if (!stored) return;
+        m_lblPoints->setToolTip(QString());
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("Points recorded: %1").arg(m_controller->pointsRecorded()));
     });
@@ -367,9 +374,13 @@ void frmRealTime::showPointBacklog(const QString& reason, int pending) {
     const QString when = m_controller && m_controller->running()
                              ? QStringLiteral("The test goes on; they are written again with the next point.")
                              : QStringLiteral("They are written again as soon as the database answers.");
-    m_lblPoints->setText(QStringLiteral("database unavailable, %1 points waiting: %2\n%3")
+    // One line fits the label: the database's own words, often several
+    // lines long, are in full in the tooltip.
+    const QString firstLine = reason.section(u'\n', 0, 0).trimmed();
+    m_lblPoints->setText(QStringLiteral("database unavailable, %1 points waiting: %2 (%3)")
                              .arg(pending)
-                             .arg(reason, when));
+                             .arg(when, firstLine));
+    m_lblPoints->setToolTip(reason);
 }
 
 void frmRealTime::retryKeptPoints() {

@@ -2,6 +2,7 @@
 // tz360-sim on a pseudo-terminal: they wait through the end of the run, are
 // stored by the window's own retries once the database answers again, and
 // closing the window while they wait asks before giving them up.
+// With TZ360_SCREENSHOTS=<dir> the frame is saved there as a PNG file.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/DatabaseOutage.h"
 #include "tests/support/ScriptedPrompt.h"
@@ -112,7 +113,10 @@ private slots:
         QVERIFY(!run->running());
         const int kept = run->pointsPending();
         QVERIFY(unit->retryTimer().isActive());
-        QVERIFY2(points->text().contains(QStringLiteral("%1 points waiting").arg(kept)), qPrintable(points->text()));
+        QVERIFY2(points->text().startsWith(QStringLiteral("database unavailable, %1 points waiting: They are written "
+                                                          "again as soon as the database answers.")
+                                               .arg(kept)),
+                 qPrintable(points->text()));
 
         // Closing while they wait asks; No keeps the window and its points.
         prompt.answers = {false};
@@ -126,6 +130,8 @@ private slots:
         QCOMPARE(frame.unitWindow(1), unit);
         QVERIFY(sub->isVisible());
         QVERIFY(unit->portOpen());
+        if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
+            frame.grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_kept_points.png"));
 
         // The database stays away a while: the window keeps trying.
         QTest::qWait(3 * scaledRetryMs());

@@ -2,7 +2,8 @@
 // initial.txt, the port of each unit, its bob, closing a unit window (and
 // what closing it, the frame or the main window does to a running test), and
 // the unit window's own refusals.
-// With TZ360_SCREENSHOTS=<dir> the close question is saved there as a PNG file.
+// With TZ360_SCREENSHOTS=<dir> the close question and a unit window with a
+// failing tick are saved there as PNG files.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/ScriptedPrompt.h"
 
@@ -634,6 +635,8 @@ private slots:
         for (int i = 0; i < 4; ++i) run->tick();
         QVERIFY2(panel->text().startsWith(QStringLiteral("Tick error: ")), qPrintable(panel->text()));
         QVERIFY(panel->isVisible());
+        if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
+            unit.grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_tick_error.png"));
         emit run->tickRecovered();
         QCOMPARE(panel->text(), QStringLiteral("Sequence Send Success."));
         run->stop();
