@@ -57,6 +57,8 @@ frmCalibrateTorque::frmCalibrateTorque(Prompt& prompt, QWidget* parent,
       m_bobPath(bobPath.isEmpty() ? BobFile::defaultPath() : bobPath) {
     setObjectName(QStringLiteral("frmCalibrateTorque"));
     setWindowTitle(kTitle);
+    // A unit window asking for the port this window holds is told so.
+    m_link.setOwnerLabel(QStringLiteral("Calibration window"));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("TabStrip1"));
