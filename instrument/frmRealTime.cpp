@@ -494,13 +494,12 @@ void frmRealTime::startClicked() {
     const auto result = m_controller->start([&]() -> std::optional<int> {
         try {
             // Another unit may have started a test of this name while the
-            // dialog was open.
-            if (testNameTaken(*m_connection, fields.testName)) {
-                nameTaken = true;
-                return std::nullopt;
-            }
+            // dialog was open: the store itself refuses it.
             return storeNewTest(*m_connection, toTestInformation(fields),
                                 toAdditiveEntries(additives));
+        } catch (const TestNameTakenError&) {
+            nameTaken = true;
+            return std::nullopt;
         } catch (const DbError& e) {
             storeError = e.text();
             return std::nullopt;

@@ -110,6 +110,11 @@ void frmRealTime::retrievalFinished(const StoredResults& results)
         if (results.malformed > 0)
             text += QStringLiteral("\n%1 unreadable record(s) skipped.").arg(results.malformed);
         m_lblPoints->setText(text);
+    } catch (const TestNameTakenError&) {
+        // Another bench took the name during the download; the unit keeps its
+        // memory, so the operator retrieves again under another name.
+        m_lblPoints->setText(QString());
+        m_prompt.message(this, kDuplicateTestNameMessage);
     } catch (const DbError& e) {
         m_lblPoints->setText(QString());
         m_prompt.message(this, QStringLiteral("The retrieved test could not be stored: ") + e.text(), QString(),
