@@ -1,0 +1,76 @@
+#include "app/ui/SaveFileDialog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+namespace tz {
+
+namespace {
+
+// MatchExtension: the name's glob patterns only; the default mode would read
+// the file's content whenever the name alone is not conclusive.
+QMimeType typeByName(const QFileInfo& info)
+{
+    return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+}
+
+NameOnlyIconProvider* nameOnlyIcons()
+{
+    static NameOnlyIconProvider provider;
+    return &provider;
+}
+
+}  // namespace
+
+QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const
+{
+    if (info.isDir())
+        return icon(Folder);
+    const QMimeType type = typeByName(info);
+    const QIcon themed = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    return themed.isNull() ? icon(File) : themed;
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo& info) const
+{
+    if (info.isDir())
+        return QFileIconProvider::type(info);  // "Folder", told by stat alone
+    const QMimeType type = typeByName(info);
+    return type.comment().isEmpty() ? type.name() : type.comment();
+}
+
+QString getSaveFileName(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                        const QString& filters, QString* selectedFilter, QFileDialog::Options options)
+{
+    QFileDialog dialog(parent);
+    // The desktop's own dialog (GTK, KDE portal) sniffs content as well and
+    // cannot be given our icons: Qt's dialog is always used.
+    dialog.setOptions(options | QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+    // Before the event loop runs: the folder's listing reaches the model
+    // through queued events, and only then are icons and types asked for.
+    dialog.setIconProvider(nameOnlyIcons());
+    dialog.setWindowTitle(caption);
+    dialog.setNameFilter(filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+
+    const QFileInfo suggested(suggestedPath.isEmpty() ? QDir::currentPath() : suggestedPath);
+    if (suggested.isDir()) {
+        dialog.setDirectory(suggested.absoluteFilePath());
+    } else {
+        const QFileInfo folder(suggested.absolutePath());
+        dialog.setDirectory(folder.isDir() ? folder.absoluteFilePath() : QDir::currentPath());
+        dialog.selectFile(suggested.fileName());
+    }
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().value(0);
+}
+
+}  // namespace tz
