@@ -1,7 +1,11 @@
 #include "app/ui/SaveFileDialog.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QMimeDatabase>
 
 namespace tz {
@@ -21,7 +25,48 @@ NameOnlyIconProvider* nameOnlyIcons()
     return &provider;
 }
 
+// Gives the file listings of a dialog being shown the name-only icons.
+// Qt lists a folder in a thread and hands the result to the model through
+// queued events, so setting the provider when the dialog shows is before
+// any icon or type is asked for.
+class FileListingGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched))
+                listByNameOnly(dialog);
+        }
+        return false;
+    }
+
+private:
+    static void listByNameOnly(QDialog* dialog)
+    {
+        if (auto* files = qobject_cast<QFileDialog*>(dialog); files && files->iconProvider() != nameOnlyIcons())
+            files->setIconProvider(nameOnlyIcons());
+        for (QFileSystemModel* model : dialog->findChildren<QFileSystemModel*>()) {
+            if (model->iconProvider() != nameOnlyIcons())
+                model->setIconProvider(nameOnlyIcons());
+        }
+    }
+};
+
+void guardFileListings()
+{
+    // The desktop's file chooser (GTK, portal) sniffs content too and takes
+    // no icon provider.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QCoreApplication* app = QCoreApplication::instance();
+    app->installEventFilter(new FileListingGuard(app));
+}
+
 }  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(guardFileListings)
 
 QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const
 {

@@ -7,6 +7,13 @@
 // descriptor drops every lock this process holds on the file, and another
 // program then checkpoints and deletes the WAL under the recording units.
 // This dialog tells types from file names alone and never opens a file.
+//
+// File dialogs that Qt opens by itself (the print dialog's "Print to file"
+// browser, its file-name completer) get the same treatment: every
+// application object of a program linking this file installs, when it is
+// created, a watcher that gives each file dialog and each file-system model
+// of a dialog the name-only icons as it is shown, and Qt's own dialogs are
+// used in place of the desktop's.
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QString>

@@ -16,10 +16,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlError>
@@ -28,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 #include <map>
@@ -38,53 +43,77 @@ using namespace tz;
 namespace {
 
 // Cancels the first file dialog that shows once it has listed its folder
-// (and had every chance to look at the files in it).
+// (and had every chance to look at the files in it). A print dialog is first
+// set to print to a file in the working folder and its file browser opened;
+// it is cancelled after that file dialog.
 class DialogCanceller : public QObject {
 public:
-    DialogCanceller()
+    explicit DialogCanceller(QString folder) : m_folder(std::move(folder))
     {
         m_poll.setInterval(20);
         connect(&m_poll, &QTimer::timeout, this, &DialogCanceller::poll);
         m_poll.start();
         m_since.start();
     }
-    bool sawDialog() const { return m_seen; }
-    QString folderShown() const { return m_folder; }
+    bool sawFileDialog() const { return m_fileDialogsSeen > 0; }
+    QString folderShown() const { return m_folderShown; }
 
 private:
-    void poll()
+    template <typename T> static T* visible()
     {
-        if (!m_dialog) {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<QFileDialog*>(w);
-                if (dialog && dialog->isVisible()) {
-                    m_dialog = dialog;
-                    m_seen = true;
-                    m_folder = dialog->directory().absolutePath();
-                    m_since.restart();
-                    if (auto* model = dialog->findChild<QFileSystemModel*>())
-                        connect(model, &QFileSystemModel::directoryLoaded, this, [this] { m_loaded = true; });
-                    break;
-                }
-            }
-            if (!m_dialog && m_since.elapsed() > 15000)
-                m_poll.stop();  // none came; the test's own check reports it
-            return;
-        }
-        // A listed folder has its files' details fetched right after; give
-        // that time, whether or not the loaded signal was seen.
-        if ((m_loaded && m_since.elapsed() > 1500) || m_since.elapsed() > 4000) {
-            m_poll.stop();
-            m_dialog->reject();
-        }
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<T*>(w); d && d->isVisible())
+                return d;
+        return nullptr;
     }
 
+    void poll()
+    {
+        if (m_fileDialog) {
+            // A listed folder has its files' details fetched right after;
+            // give that time, whether or not the loaded signal was seen.
+            if ((m_loaded && m_since.elapsed() > 1500) || m_since.elapsed() > 4000) {
+                m_fileDialog->reject();
+                m_fileDialog = nullptr;
+            }
+            return;
+        }
+        if (auto* files = visible<QFileDialog>()) {
+            m_fileDialog = files;
+            ++m_fileDialogsSeen;
+            m_folderShown = files->directory().absolutePath();
+            m_since.restart();
+            if (auto* model = files->findChild<QFileSystemModel*>())
+                connect(model, &QFileSystemModel::directoryLoaded, this, [this] { m_loaded = true; });
+            return;
+        }
+        if (auto* print = visible<QPrintDialog>()) {
+            if (m_fileDialogsSeen > 0) {
+                print->reject();
+                m_poll.stop();
+            } else if (!m_browsing) {
+                m_browsing = true;
+                if (auto* printers = print->findChild<QComboBox*>("printers"))
+                    printers->setCurrentIndex(printers->count() - 1);  // "Print to File (PDF)"
+                if (auto* name = print->findChild<QLineEdit*>("filename"))
+                    name->setText(QDir(m_folder).filePath("chart.pdf"));
+                if (auto* browse = print->findChild<QToolButton*>("fileBrowser"))
+                    QTimer::singleShot(0, browse, &QToolButton::click);
+            }
+            return;
+        }
+        if (m_fileDialogsSeen > 0 || m_since.elapsed() > 15000)
+            m_poll.stop();  // done, or none came: the test's own check reports it
+    }
+
+    QString m_folder;
     QTimer m_poll;
     QElapsedTimer m_since;
-    QFileDialog* m_dialog = nullptr;
-    bool m_seen = false;
+    QPointer<QFileDialog> m_fileDialog;
+    int m_fileDialogsSeen = 0;
     bool m_loaded = false;
-    QString m_folder;
+    bool m_browsing = false;
+    QString m_folderShown;
 };
 
 }  // namespace
@@ -173,6 +202,8 @@ private slots:
         QTest::newRow("Brief Save") << "Brief Save";
         QTest::newRow("Brief Excel") << "Brief Excel";
         QTest::newRow("calibration report") << "calibration report";
+        // Qt's own dialog: "Print to file" and its file browser.
+        QTest::newRow("Print Chart to file") << "Print Chart to file";
     }
     void dialogLeavesTheDatabaseToItsConnection()
     {
@@ -181,6 +212,7 @@ private slots:
             {"Save Chart", [this] { w->findChild<QAction*>("MenuSaveChart")->trigger(); }},
             {"Brief Save", [this] { w->findChild<QPushButton*>("cmdBriefPrint")->click(); }},
             {"Brief Excel", [this] { w->findChild<QPushButton*>("cmdExportExcel")->click(); }},
+            {"Print Chart to file", [this] { w->findChild<QPushButton*>("cmdPrintChart")->click(); }},
             {"calibration report",
              [this] {
                  frmCalibrateTorque calibration(*prompt);
@@ -191,9 +223,9 @@ private slots:
         };
 
         {
-            DialogCanceller canceller;
+            DialogCanceller canceller(dir.path());
             open.at(dialog)();
-            QVERIFY2(canceller.sawDialog(), "no file dialog was shown");
+            QVERIFY2(canceller.sawFileDialog(), "no file dialog was shown");
             QCOMPARE(QFileInfo(canceller.folderShown()).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
         }
         QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
