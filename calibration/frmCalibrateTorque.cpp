@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/SaveFileDialog.h"
 #include "calibration/BobFile.h"
 #include "calibration/CalibrationBobs.h"
 #include "calibration/CalibrationReport.h"
@@ -14,7 +15,6 @@
 #include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -103,7 +103,7 @@ frmCalibrateTorque::frmCalibrateTorque(Prompt& prompt, QWidget* parent,
 
     m_chooseFile = [](QWidget* owner) -> std::optional<QString> {
         QString filter = QStringLiteral("Text Files(*.txt)");
-        const QString name = QFileDialog::getSaveFileName(
+        const QString name = getSaveFileName(
             owner, QStringLiteral("Export Calibration Report"), QString(),
             QStringLiteral("All Files (*.*);;Text Files(*.txt)"), &filter);
         if (name.isEmpty()) return std::nullopt;
