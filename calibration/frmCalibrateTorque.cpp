@@ -3,6 +3,7 @@
 #include "app/NumberFormat.h"
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/SaveFileDialog.h"
 #include "calibration/BobFile.h"
 #include "calibration/CalibrationBobs.h"
 #include "calibration/CalibrationReport.h"
@@ -14,7 +15,6 @@
 #include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -57,6 +57,8 @@ frmCalibrateTorque::frmCalibrateTorque(Prompt& prompt, QWidget* parent,
       m_bobPath(bobPath.isEmpty() ? BobFile::defaultPath() : bobPath) {
     setObjectName(QStringLiteral("frmCalibrateTorque"));
     setWindowTitle(kTitle);
+    // A unit window asking for the port this window holds is told so.
+    m_link.setOwnerLabel(QStringLiteral("Calibration window"));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("TabStrip1"));
@@ -101,7 +103,7 @@ frmCalibrateTorque::frmCalibrateTorque(Prompt& prompt, QWidget* parent,
 
     m_chooseFile = [](QWidget* owner) -> std::optional<QString> {
         QString filter = QStringLiteral("Text Files(*.txt)");
-        const QString name = QFileDialog::getSaveFileName(
+        const QString name = getSaveFileName(
             owner, QStringLiteral("Export Calibration Report"), QString(),
             QStringLiteral("All Files (*.*);;Text Files(*.txt)"), &filter);
         if (name.isEmpty()) return std::nullopt;

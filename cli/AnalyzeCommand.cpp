@@ -78,7 +78,7 @@ int analyzeCommand(const QStringList& args, QTextStream& out, QTextStream& err) 
     }
 
     clsConnection connection;
-    connection.OpenDB(QString(), QString(), QString(), QString());
+    connection.OpenForReading();
     if (!connection.isOpen()) {
         err << connection.lastError() << "\n";
         return 2;

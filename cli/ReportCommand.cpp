@@ -79,7 +79,7 @@ int loadForReport(const QString& command, const QString& name, std::optional<Ope
 {
     SettingsFile::readDisplay(SettingsFile::defaultPath(), settings);
     clsConnection connection;
-    connection.OpenDB(QString(), QString(), QString(), QString());
+    connection.OpenForReading();
     if (!connection.isOpen()) {
         err << connection.lastError() << "\n";
         return 2;

@@ -38,8 +38,9 @@ void usage(QTextStream& out) {
 
 int list(QTextStream& out, QTextStream& err) {
     clsConnection connection;
-    connection.OpenDB(QString(), QString(), QString(), QString());
-    err << "Database: " << connection.description() << "\n";
+    connection.OpenForReading();
+    err << "Database: " << connection.description()
+        << (connection.isReadOnly() ? QStringLiteral(" (read-only)") : QString()) << "\n";
     err.flush();
     if (!connection.isOpen()) {
         err << connection.lastError() << "\n";

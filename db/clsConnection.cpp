@@ -4,10 +4,13 @@
 #include "db/Schema.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTimeZone>
+#include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -87,6 +90,30 @@ bool connectionGone(const QString& sqlState)
         || sqlState == QLatin1String("57P02") || sqlState == QLatin1String("57P03");
 }
 
+// Why this user cannot write the database file at path, as far as the
+// permissions tell (access(2): no descriptor of the file is opened, which
+// would drop the locks of a connection this process holds on it); empty
+// when it can.
+QString notWritableReason(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isWritable())
+        return QStringLiteral("the folder %1 is read-only").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("%1 is read-only").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    return {};
+}
+
+// The six tables of Schema.h; indexes only speed reading up.
+bool hasAllTables(const QStringList& present)
+{
+    const QStringList objects = tz::schemaObjectNames();
+    return std::all_of(objects.begin(), objects.end(), [&](const QString& name) {
+        return name.startsWith(QLatin1String("IX_")) || present.contains(name);
+    });
+}
+
 tz::DbError lostError()
 {
     return tz::DbError(QStringLiteral("The connection to the database server was lost; "
@@ -111,26 +138,49 @@ clsConnection::~clsConnection()
     }
 }
 
+bool clsConnection::chooseLocation(const QString& dir, tz::DatabaseLocation& location)
+{
+    QString error;
+    if (tz::chooseDatabase(dir, location, error))
+        return true;
+    m_location = tz::DatabaseLocation{};
+    m_location.kind = tz::DatabaseLocation::Kind::Server;
+    m_location.uri = QStringLiteral("none (%1 is not usable)").arg(error.section(QLatin1Char(':'), 0, 0));
+    m_lastError = openErrorText(QSqlError(error, QString(), QSqlError::ConnectionError));
+    m_readOnly = false;
+    if (QSqlDatabase::contains(m_connectionName))
+        ADOConnection().close();
+    return false;
+}
+
 void clsConnection::OpenDB(const QString&, const QString&, const QString&, const QString&,
                            const QString& dir)
 {
     tz::DatabaseLocation location;
-    QString error;
-    if (!tz::chooseDatabase(dir, location, error)) {
-        m_location = tz::DatabaseLocation{};
-        m_location.kind = tz::DatabaseLocation::Kind::Server;
-        m_location.uri = QStringLiteral("none (%1 is not usable)").arg(error.section(QLatin1Char(':'), 0, 0));
-        m_lastError = openErrorText(QSqlError(error, QString(), QSqlError::ConnectionError));
-        if (QSqlDatabase::contains(m_connectionName))
-            ADOConnection().close();
+    if (chooseLocation(dir, location))
+        openLocation(location, false);
+}
+
+void clsConnection::OpenForReading(const QString& dir)
+{
+    tz::DatabaseLocation location;
+    if (!chooseLocation(dir, location))
         return;
-    }
-    open(location);
+    // A missing file is created as by OpenDB (or that fails and says why).
+    const bool readOnly = !location.isServer() && QFileInfo::exists(location.filePath)
+        && !notWritableReason(location.filePath).isEmpty();
+    openLocation(location, readOnly);
 }
 
 void clsConnection::open(const tz::DatabaseLocation& location)
 {
+    openLocation(location, false);
+}
+
+void clsConnection::openLocation(const tz::DatabaseLocation& location, bool readOnly)
+{
     m_lastError.clear();
+    m_readOnly = readOnly;
     m_inTransaction = false;
     m_ownerId = 0;
     m_lost = false;
@@ -164,6 +214,12 @@ void clsConnection::open(const tz::DatabaseLocation& location)
     QSqlError error;
     if (!openSession(error)) {
         m_lastError = openErrorText(error);
+        // A writing opening refused by the file's or the folder's
+        // permissions says which, beside the engine's own words.
+        if (!location.isServer() && !readOnly) {
+            if (const QString reason = notWritableReason(location.filePath); !reason.isEmpty())
+                m_lastError += QStringLiteral(" (") + reason + QLatin1Char(')');
+        }
         db.close();
         return;
     }
@@ -171,6 +227,17 @@ void clsConnection::open(const tz::DatabaseLocation& location)
     if (error = tz::presentSchemaObjects(db, backend(), present); error.isValid()) {
         m_lastError = openErrorText(error);
         db.close();
+        return;
+    }
+    if (readOnly) {
+        // Nothing may be created in a file that cannot be written.
+        if (!hasAllTables(present)) {
+            m_lastError = openErrorText(QSqlError(
+                QStringLiteral("%1 cannot be written (%2) and does not hold the workstation's tables.")
+                    .arg(QDir::toNativeSeparators(location.filePath), notWritableReason(location.filePath)),
+                QString(), QSqlError::ConnectionError));
+            db.close();
+        }
         return;
     }
     for (const QString& name : tz::schemaObjectNames()) {
@@ -188,6 +255,8 @@ void clsConnection::open(const tz::DatabaseLocation& location)
 // opening and by every reconnection.
 bool clsConnection::openSession(QSqlError& error)
 {
+    if (!m_location.isServer() && m_readOnly)
+        return openSqliteReadOnly(error);
     QSqlDatabase db = ADOConnection();
     db.close();
     if (!db.open()) {
@@ -220,6 +289,45 @@ bool clsConnection::openSession(QSqlError& error)
         setZone.exec(QStringLiteral("SET TIME ZONE '%1'").arg(QString::fromLatin1(zone).remove(QLatin1Char('\''))));
     }
     return true;
+}
+
+// A file this user cannot write: opened read-only and nothing set up (the
+// journal mode is read from the file, every write is refused by SQLite).
+bool clsConnection::openSqliteReadOnly(QSqlError& error)
+{
+    QSqlDatabase db = ADOConnection();
+    const QString path = m_location.filePath;
+    const QString uri = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    const auto attempt = [&](const QString& parameters) {
+        db.close();
+        db.setDatabaseName(uri + parameters);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;")
+                             + QString::fromLatin1(kSqliteOptions));
+        if (!db.open()) {
+            error = db.lastError();
+            return false;
+        }
+        // SQLite opens lazily: only the first read shows whether it works.
+        if (error = run(db, QStringLiteral("SELECT count(*) FROM sqlite_master")); error.isValid()) {
+            db.close();
+            return false;
+        }
+        ++m_generation;
+        return true;
+    };
+    if (attempt(QStringLiteral("?mode=ro")))
+        return true;
+    // Reading a WAL database takes its shared-memory index (-shm) beside it;
+    // in a read-only folder where nobody has the database open there is none
+    // and none can be made. The file is then read as it lies, without locks
+    // or index, but only when that is the whole database: nobody has it open
+    // (no -shm) and nothing waits to be put into it (no committed points in
+    // a -wal, no journal of an interrupted write).
+    const QFileInfo wal(path + QStringLiteral("-wal"));
+    if (QFileInfo::exists(path + QStringLiteral("-shm")) || QFileInfo::exists(path + QStringLiteral("-journal"))
+        || (wal.exists() && wal.size() > 0))
+        return false;
+    return attempt(QStringLiteral("?mode=ro&immutable=1"));
 }
 
 QSqlDatabase clsConnection::ADOConnection() const

@@ -29,6 +29,14 @@ public:
                 const QString& role, const QString& dir = QString());
     // Opens that database, with the same error reporting as OpenDB.
     void open(const tz::DatabaseLocation& location);
+    // For work that only reads (listing, analysing, reports, exports): as
+    // OpenDB, except that a TZ360.db which this user may not write, or whose
+    // folder this user may not write, is opened read-only, provided it
+    // holds all the tables; nothing is created or changed in it then, and
+    // every write through the connection is refused by the engine.
+    void OpenForReading(const QString& dir = QString());
+    // True after OpenForReading chose a read-only opening.
+    bool isReadOnly() const { return m_readOnly; }
 
     QSqlDatabase ADOConnection() const;
     bool isOpen() const;
@@ -69,10 +77,14 @@ public:
 
 private:
     bool openSession(QSqlError& error);
+    bool openSqliteReadOnly(QSqlError& error);
+    void openLocation(const tz::DatabaseLocation& location, bool readOnly);
+    bool chooseLocation(const QString& dir, tz::DatabaseLocation& location);
 
     QString m_connectionName;
     tz::DatabaseLocation m_location;
     QString m_lastError;
+    bool m_readOnly = false;
     bool m_inTransaction = false;
     int m_ownerId = 0;
     bool m_lost = false;

@@ -1,24 +1,43 @@
 #include "instrument/UnitLink.h"
 
 #include "instrument/CommPorts.h"
-#include "instrument/ProtocolCodec.h"
-#include "instrument/TimeScale.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace tz {
 
-UnitLink::UnitLink(QObject* parent) : QObject(parent) {
-    wait_.setSingleShot(true);
-    connect(&wait_, &QTimer::timeout, this, &UnitLink::onWaitEnded);
+namespace {
+// The Comm ports held by the links of this process. All of them live on the
+// user-interface thread.
+QHash<int, const UnitLink*>& heldPorts() {
+    static QHash<int, const UnitLink*> held;
+    return held;
 }
+}  // namespace
+
+UnitLink::UnitLink(QObject* parent) : QObject(parent) {}
 
 UnitLink::~UnitLink() { close(); }
+
+QString UnitLink::holderOf(int comm) {
+    const UnitLink* holder = heldPorts().value(comm, nullptr);
+    if (!holder) return {};
+    return holder->owner_.isEmpty() ? tr("another window") : holder->owner_;
+}
 
 bool UnitLink::open(int comm) {
     close();
     comm_ = comm;
-    return openPort(commDevice(comm));
+    if (const QString holder = holderOf(comm); !holder.isEmpty()) {
+        error_ = tr("Comm %1 is already open in this workstation (%2)").arg(comm).arg(holder);
+        device_.clear();
+        return false;
+    }
+    if (!openPort(commDevice(comm))) return false;
+    heldPorts().insert(comm, this);
+    registered_ = true;
+    return true;
 }
 
 bool UnitLink::openDevice(const QString& device) {
@@ -66,8 +85,14 @@ QString UnitLink::describeOpenError(const QString& device) const {
 }
 
 void UnitLink::close() {
-    abort();
     if (port_.isOpen()) port_.close();
+    release();
+}
+
+void UnitLink::release() {
+    if (!registered_) return;
+    registered_ = false;
+    if (heldPorts().value(comm_) == this) heldPorts().remove(comm_);
 }
 
 bool UnitLink::isOpen() const { return port_.isOpen(); }
@@ -95,37 +120,6 @@ bool UnitLink::send(const QByteArray& bytes) {
 QByteArray UnitLink::takeAll() {
     if (!port_.isOpen()) return {};
     return port_.readAll();
-}
-
-bool UnitLink::startSequenceDownload(const QByteArray& record) {
-    if (busy() || !port_.isOpen()) return false;
-    state_ = State::SequenceReply;
-    // The reply is judged after a fixed wait whatever happened on sending, so
-    // an error shows the same way as a refusal by the unit.
-    const bool sent = send(proto::cancel()) && send(record);
-    if (!sent) {
-        // Report on the next turn of the event loop, never from inside the call.
-        QTimer::singleShot(0, this, [this] { finishSequence(false); });
-        return true;
-    }
-    wait_.start(scaledMs(kSequenceReplyWaitMs));
-    return true;
-}
-
-void UnitLink::abort() {
-    wait_.stop();
-    state_ = State::Idle;
-}
-
-void UnitLink::onWaitEnded() {
-    if (state_ == State::SequenceReply) finishSequence(true);
-}
-
-void UnitLink::finishSequence(bool sentOk) {
-    if (state_ != State::SequenceReply) return;
-    const QByteArray reply = sentOk ? takeAll() : QByteArray();
-    state_ = State::Idle;
-    emit sequenceDownloadFinished(sentOk && proto::sequenceAccepted(reply), reply);
 }
 
 }  // namespace tz

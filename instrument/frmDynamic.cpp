@@ -146,6 +146,7 @@ void frmDynamic::setUnitNumber(int unit)
     m_unit = unit;
     m_lblUnit->setText(QStringLiteral("Unit %1").arg(unit));
     setWindowTitle(QStringLiteral("Unit %1 Dynamic Test").arg(unit));
+    m_link->setOwnerLabel(QStringLiteral("Unit %1 Dynamic Test window").arg(unit));
 }
 
 bool frmDynamic::openPort(int comm, QString* errorText)
@@ -237,6 +238,11 @@ void frmDynamic::closeEvent(QCloseEvent* event)
     if (!m_unloaded) {
         m_unloaded = true;
         m_timer.stop();
+        // The rotor would go on oscillating with nobody to stop it.
+        if (m_test->sweepRunning())
+            m_test->stopSweep();
+        else if (m_cmdStartStop->isChecked() || m_cmdStartStop2->isChecked())
+            m_test->stopSingle();
         emit unloaded(m_unit);
         m_link->close();
     }

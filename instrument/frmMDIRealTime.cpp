@@ -132,9 +132,17 @@ void frmMDIRealTime::unitUnloaded(int unit) {
     m_regular[unit - 1]->setEnabled(true);
 }
 
-// The unit windows go with the frame, each closing its port.
+// The unit windows go with the frame, each closing its port. A unit window
+// that keeps its running test or its unstored points keeps the frame open.
 void frmMDIRealTime::closeEvent(QCloseEvent* event) {
     m_area->closeAllSubWindows();
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (!sub->isHidden()) {
+            m_area->setActiveSubWindow(sub);
+            event->ignore();
+            return;
+        }
+    }
     QMainWindow::closeEvent(event);
 }
 

@@ -66,11 +66,14 @@ frmRealTime::frmRealTime(Prompt& prompt, QWidget* parent)
     setObjectName(QStringLiteral("frmRealTime"));
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &frmRealTime::onTimer);
+    m_retryTimer.setInterval(scaledMs(kRetryMs));
+    connect(&m_retryTimer, &QTimer::timeout, this, &frmRealTime::retryKeptPoints);
     createControls();
 }
 
 frmRealTime::~frmRealTime() {
     m_timer.stop();
+    m_retryTimer.stop();
     m_controller.reset();
     m_writer.reset();
 }
@@ -273,10 +276,31 @@ void frmRealTime::connectController() {
     connect(c, &RunController::elapsedChanged, this, [this](int seconds) {
         m_panelElapsedTime->setText(RunController::elapsedPanelText(seconds));
     });
-    connect(c, &RunController::sequenceSendFinished, this,
-            [this](bool, const QString& text) { m_panelSend->setText(text); });
+    connect(c, &RunController::sequenceSendFinished, this, [this](bool, const QString& text) {
+        m_sendResultText = text;
+        if (!m_tickFailing) m_panelSend->setText(text);
+    });
+    // A tick that cannot be worked through (bad sequence values) says why
+    // until the ticks run through again.
+    connect(c, &RunController::tickFailed, this, [this](const QString& reason) {
+        m_tickFailing = true;
+        m_panelSend->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+        m_panelSend->setText(QStringLiteral("Tick error: ") + reason);
+    });
+    connect(c, &RunController::tickRecovered, this, [this] {
+        m_tickFailing = false;
+        m_panelSend->setStyleSheet(QString());
+        m_panelSend->setText(m_sendResultText);
+    });
     connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
+    // Points still waiting when the run ends no longer go in with the next point.
+    connect(c, &RunController::runEnded, this, [this] {
+        if (m_controller->pointsPending() > 0)
+            showPointBacklog(m_writer->lastError(), m_controller->pointsPending());
+    });
     connect(c, &RunController::pointsRecovered, this, [this](int stored) {
+        m_retryTimer.stop();
+        m_lblPoints->setToolTip(QString());
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("%1 waiting point(s) stored.").arg(stored));
     });
@@ -287,6 +311,7 @@ void frmRealTime::connectController() {
     connect(c, &RunController::pointRecorded, m_live, &LiveTestDisplay::addPoint);
     connect(c, &RunController::pointRecorded, this, [this](const RecordedPoint&, bool stored) {
         if (!stored) return;
+        m_lblPoints->setToolTip(QString());
         m_lblPoints->setStyleSheet(QString());
         m_lblPoints->setText(QStringLiteral("Points recorded: %1").arg(m_controller->pointsRecorded()));
     });
@@ -295,6 +320,7 @@ void frmRealTime::connectController() {
 void frmRealTime::setUnitNumber(int unit) {
     m_lblUnit->setText(QStringLiteral("Unit %1").arg(unit));
     setWindowTitle(QStringLiteral("Unit %1 Real Time Test").arg(unit));
+    m_link->setOwnerLabel(QStringLiteral("Unit %1 window").arg(unit));
     if (m_controller) m_controller->setUnitNumber(unit);
 }
 
@@ -342,16 +368,47 @@ void frmRealTime::showFrame(const StatusFrame& frame) {
 }
 
 void frmRealTime::showPointBacklog(const QString& reason, int pending) {
+    // The points are tried again on their own, with or without a running test.
+    if (!m_retryTimer.isActive()) m_retryTimer.start();
     m_lblPoints->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-    m_lblPoints->setText(
-        QStringLiteral("database unavailable, %1 points waiting: %2\nThe test goes on; "
-                       "they are written again with the next point.")
-            .arg(pending)
-            .arg(reason));
+    const QString when = m_controller && m_controller->running()
+                             ? QStringLiteral("The test goes on; they are written again with the next point.")
+                             : QStringLiteral("They are written again as soon as the database answers.");
+    // One line fits the label: the database's own words, often several
+    // lines long, are in full in the tooltip.
+    const QString firstLine = reason.section(u'\n', 0, 0).trimmed();
+    m_lblPoints->setText(QStringLiteral("database unavailable, %1 points waiting: %2 (%3)")
+                             .arg(pending)
+                             .arg(when, firstLine));
+    m_lblPoints->setToolTip(reason);
+}
+
+void frmRealTime::retryKeptPoints() {
+    if (!m_controller || m_controller->pointsPending() == 0) {
+        m_retryTimer.stop();
+        return;
+    }
+    // Success or failure reaches the points label through the controller's
+    // signals; the error log hears of the recovery once.
+    if (m_controller->retryPendingPoints()) m_retryTimer.stop();
+}
+
+QString frmRealTime::pendingTestNames() const {
+    QStringList names;
+    if (!m_writer) return {};
+    for (const RecordedPoint& p : m_writer->pending()) {
+        const QString name = m_testNames.value(p.testId, QString::number(p.testId));
+        if (!names.contains(name)) names << name;
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 void frmRealTime::selectSequence() {
     if (!m_connection) return;
+    if (m_controller && m_controller->running()) {
+        m_prompt.message(this, kStopTestBeforeSequence);
+        return;
+    }
     if (!m_nameSeq) {
         m_nameSeq = new frmNameSeq(this);
         connect(m_nameSeq, &frmNameSeq::SelectedTestName, this,
@@ -369,8 +426,14 @@ void frmRealTime::selectSequence() {
 }
 
 void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
-    if (!name.isEmpty()) m_sequenceName = name;
     if (m_nameSeq) m_nameSeq->hide();
+    // A name dialog left open before Start: the running test keeps its steps
+    // (a shorter sequence swapped in would fail every tick).
+    if (m_controller && m_controller->running()) {
+        m_prompt.message(this, kStopTestBeforeSequence);
+        return;
+    }
+    if (!name.isEmpty()) m_sequenceName = name;
     if (m_sequenceName.isEmpty() || !m_connection || !m_controller) return;
     try {
         const std::optional<SequenceData> sequence = loadSequence(*m_connection, m_sequenceName);
@@ -425,24 +488,18 @@ void frmRealTime::startClicked() {
     const QList<AdditiveRow> additives = dialog->additiveRows();
     dialog.reset();
 
-    if (!m_controller->setBob(val(fields.bobRadius), val(fields.bobLength))) {
-        m_prompt.message(this, QStringLiteral("A bob of radius %1 cm and effective length %2 cm "
-                                              "cannot be used in this rotor. Please check the bob.")
-                                   .arg(fields.bobRadius, fields.bobLength));
-        return;
-    }
+    if (!acceptBob(fields)) return;
     QString storeError;
     bool nameTaken = false;
     const auto result = m_controller->start([&]() -> std::optional<int> {
         try {
             // Another unit may have started a test of this name while the
-            // dialog was open.
-            if (testNameTaken(*m_connection, fields.testName)) {
-                nameTaken = true;
-                return std::nullopt;
-            }
+            // dialog was open: the store itself refuses it.
             return storeNewTest(*m_connection, toTestInformation(fields),
                                 toAdditiveEntries(additives));
+        } catch (const TestNameTakenError&) {
+            nameTaken = true;
+            return std::nullopt;
         } catch (const DbError& e) {
             storeError = e.text();
             return std::nullopt;
@@ -451,6 +508,7 @@ void frmRealTime::startClicked() {
     switch (result) {
     case RunController::StartResult::Started:
         m_lblTestName->setText(QStringLiteral("Test: ") + fields.testName);
+        m_testNames.insert(m_controller->testId(), fields.testName);
         break;
     case RunController::StartResult::PressureTooLow:
         m_prompt.message(this, RunController::kPressureTooLowMessage);
@@ -470,6 +528,14 @@ void frmRealTime::startClicked() {
         break;
     }
     restartTimer();
+}
+
+bool frmRealTime::acceptBob(const TestInfoFields& fields) {
+    if (m_controller->setBob(val(fields.bobRadius), val(fields.bobLength))) return true;
+    m_prompt.message(this, QStringLiteral("A bob of radius %1 cm and effective length %2 cm "
+                                          "cannot be used in this rotor. Please check the bob.")
+                               .arg(fields.bobRadius, fields.bobLength));
+    return false;
 }
 
 void frmRealTime::stopClicked() {
@@ -516,14 +582,40 @@ void frmRealTime::confirmSetPointChange() {
 }
 
 void frmRealTime::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded && !mayClose()) {
+        event->ignore();
+        return;
+    }
     unload();
     event->accept();
+}
+
+bool frmRealTime::mayClose() {
+    if (!m_controller) return true;
+    // The title bar is no way around the disabled Exit button: the unit
+    // would go on heating and shearing with nobody recording.
+    if (m_controller->running()) {
+        if (!m_prompt.ask(this, QStringLiteral("A test is running on unit %1. Stop it and close?").arg(unitNumber()),
+                          windowTitle(), Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Question))
+            return false;
+        stopClicked();
+    }
+    const int pending = m_controller->pointsPending();
+    if (pending > 0 &&
+        !m_prompt.ask(this,
+                      QStringLiteral("%1 recorded points of test %2 are not stored yet. Close anyway and lose them?")
+                          .arg(pending)
+                          .arg(pendingTestNames()),
+                      windowTitle(), Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Exclamation))
+        return false;
+    return true;
 }
 
 void frmRealTime::unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     m_timer.stop();
+    m_retryTimer.stop();
     if (m_nameSeq) m_nameSeq->hide();
     emit unloaded(unitNumber());
     m_link->close();

@@ -8,6 +8,7 @@
 #include "db/NewTest.h"
 #include "instrument/RunController.h"
 
+#include <QHash>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -26,6 +27,7 @@ class DatabasePointWriter;
 class LiveTestDisplay;
 class StoredResultsRetrieval;
 struct StoredResults;
+struct TestInfoFields;
 class Prompt;
 class UnitLink;
 class frmNameSeq;
@@ -57,6 +59,10 @@ public:
     RunController* controller() const { return m_controller.get(); }
     UnitLink& link() const { return *m_link; }
     QTimer& timer() { return m_timer; }
+    // Tries the points the database refused again, every kRetryMs of test
+    // time while any wait, whether a test runs or not.
+    QTimer& retryTimer() { return m_retryTimer; }
+    static constexpr int kRetryMs = 5000;
 
     // The buttons, for the frame and for tests that drive the window.
     void selectSequence();       // "Select Sequence"
@@ -96,6 +102,14 @@ private:
     void showPointBacklog(const QString& reason, int pending);
     void confirmSetPointChange();
     void unload();
+    // The operator's leave to close: a running test is stopped, points the
+    // database has not taken yet are given up. False keeps the window.
+    bool mayClose();
+    void retryKeptPoints();
+    // The bob of the entered test information; false (with the message) when
+    // it cannot hang in the rotor.
+    bool acceptBob(const TestInfoFields& fields);
+    QString pendingTestNames() const;
     void retrievalFinished(const StoredResults& results);
 
     Prompt& m_prompt;
@@ -104,7 +118,14 @@ private:
     std::unique_ptr<DatabasePointWriter> m_writer;
     std::unique_ptr<RunController> m_controller;
     QTimer m_timer;
+    QTimer m_retryTimer;
     frmNameSeq* m_nameSeq = nullptr;
+    // Names of the tests this window ran, by TEST_ID: kept points name theirs.
+    QHash<int, QString> m_testNames;
+    // The sequence-send result of the status panel, shown again once a
+    // failing tick recovers.
+    QString m_sendResultText;
+    bool m_tickFailing = false;
 
     QString m_bobStr;
     QString m_sequenceName;
@@ -148,5 +169,7 @@ private:
 inline const QString kSetPointQuestion =
     QStringLiteral("Do you reall want to change the temperature setpoint? ");
 inline const QString kSetPointTitle = QStringLiteral("Change Confirmation.");
+inline const QString kStopTestBeforeSequence =
+    QStringLiteral("A test is running on this unit. Stop it before selecting another sequence.");
 
 }  // namespace tz

@@ -15,6 +15,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QTableWidget>
 
 namespace tz {
 
@@ -55,8 +56,13 @@ void frmRealTime::retrieveClicked()
     m_retrieveAdditives = toAdditiveEntries(dialog->additiveRows());
     dialog.reset();
     // The factors follow the entered bob; the stored values themselves are
-    // kept as the unit sent them.
-    m_controller->setBob(val(fields.bobRadius), val(fields.bobLength));
+    // kept as the unit sent them. A bob that cannot hang in the rotor would
+    // leave the test without its K', K'slot and viscosities: nothing is asked
+    // of the unit, nothing stored.
+    if (!acceptBob(fields)) {
+        restartTimer();
+        return;
+    }
 
     if (!m_retrieval) {
         m_retrieval = new StoredResultsRetrieval(*m_link, this);
@@ -68,6 +74,9 @@ void frmRealTime::retrieveClicked()
         });
         connect(m_retrieval, &StoredResultsRetrieval::finished, this, &frmRealTime::retrievalFinished);
     }
+    // Disabling the group that holds the focus would hand the focus, and with
+    // it the frame's front place, to another unit's window.
+    m_grid->setFocus(Qt::OtherFocusReason);
     for (QGroupBox* box : m_area->findChildren<QGroupBox*>()) box->setEnabled(false);
     m_lblPoints->setStyleSheet(QString());
     m_lblPoints->setText(QStringLiteral("Retrieving the last result: waiting for the unit..."));
@@ -101,6 +110,11 @@ void frmRealTime::retrievalFinished(const StoredResults& results)
         if (results.malformed > 0)
             text += QStringLiteral("\n%1 unreadable record(s) skipped.").arg(results.malformed);
         m_lblPoints->setText(text);
+    } catch (const TestNameTakenError&) {
+        // Another bench took the name during the download; the unit keeps its
+        // memory, so the operator retrieves again under another name.
+        m_lblPoints->setText(QString());
+        m_prompt.message(this, kDuplicateTestNameMessage);
     } catch (const DbError& e) {
         m_lblPoints->setText(QString());
         m_prompt.message(this, QStringLiteral("The retrieved test could not be stored: ") + e.text(), QString(),

@@ -5,13 +5,13 @@
 #include "analysis/ui/ChartView3D.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/SaveFileDialog.h"
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -335,7 +335,7 @@ void ChartPanel::saveVisibleChartAs()
 {
     const QString suggested = QDir::current().filePath(
         (m_test.name.isEmpty() ? QStringLiteral("chart") : m_test.name) + QStringLiteral(".png"));
-    const QString path = QFileDialog::getSaveFileName(
+    const QString path = getSaveFileName(
         m_stack->window(), QStringLiteral("Save Chart"), suggested,
         QStringLiteral("PNG image (*.png);;PDF document (*.pdf)"));
     if (!path.isEmpty()) saveVisibleChart(path);

@@ -34,10 +34,12 @@ void DialogPrompt::message(QWidget* parent, const QString& text, const QString& 
 
 bool DialogPrompt::ask(QWidget* parent, const QString& text, const QString& title,
                        Buttons buttons, Icon icon) {
-    const auto yes = buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
-    const auto no = buttons == Buttons::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+    const bool yesNo = buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo;
+    const auto yes = yesNo ? QMessageBox::Yes : QMessageBox::Ok;
+    const auto no = yesNo ? QMessageBox::No : QMessageBox::Cancel;
     QMessageBox box(toIcon(icon), titleOr(title), text, yes | no, parent);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(buttons == Buttons::YesNoDefaultNo ? no : yes);
+    box.setEscapeButton(no);
     widenForTitle(&box);
     return box.exec() == yes;
 }

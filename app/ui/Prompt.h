@@ -11,7 +11,9 @@ namespace tz {
 class Prompt {
 public:
     enum class Icon { None, Information, Warning, Critical, Exclamation, Question };
-    enum class Buttons { Ok, OkCancel, YesNo };
+    // YesNoDefaultNo: Enter answers No, for questions whose Yes loses
+    // something (a running test, recorded points).
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 
     virtual ~Prompt() = default;
 

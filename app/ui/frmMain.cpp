@@ -336,9 +336,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Each unit window closes its port; one that keeps its running test or
+    // its unstored points keeps the frame, and the program, open.
+    if (m_realTime && !m_realTime->close()) {
+        m_exitWithoutAsking = false;
+        event->ignore();
+        return;
+    }
     event->accept();
     if (m_help) m_help->close();
-    if (m_realTime) m_realTime->close();  // each unit window closes its port
     emit programEnded();
 }
 

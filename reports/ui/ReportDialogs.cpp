@@ -1,9 +1,9 @@
 #include "reports/ui/ReportDialogs.h"
 
+#include "app/ui/SaveFileDialog.h"
 #include "reports/ui/DetailReportPreview.h"
 
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QUrl>
@@ -16,7 +16,7 @@ ReportDialogs ReportDialogs::desktop()
     d.saveFileName = [](QWidget* parent, const QString& caption, const QString& suggestedPath,
                         const QString& filters, const QString& selectedFilter) {
         QString selected = selectedFilter;
-        return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filters, &selected);
+        return getSaveFileName(parent, caption, suggestedPath, filters, &selected);
     };
     d.printDialog = [](QWidget* parent, QPrinter& printer) {
         QPrintDialog dialog(&printer, parent);

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
@@ -119,6 +120,50 @@ private slots:
         window.singleToggle()->click();
         QVERIFY(!window.singleToggle()->isChecked());
         QCOMPARE(prompt.shown.size(), 2);
+    }
+
+    // Closing the window while the rotor oscillates stops it first; a
+    // window that oscillates nothing sends nothing on closing.
+    void closingStopsTheOscillation_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("single frequency") << "single";
+        QTest::newRow("sweep") << "sweep";
+        QTest::newRow("sweep between points") << "sweep-ticked";
+        QTest::newRow("idle") << "idle";
+    }
+    void closingStopsTheOscillation()
+    {
+        QFETCH(QString, mode);
+        ScriptedPrompt prompt;
+        sim::SimulatedUnit unit;
+        sim::SimulatedPort port(unit);
+        frmDynamic window(prompt);
+        window.setUnitNumber(1);
+        window.usePort(port);
+        window.show();
+        if (mode == "single")
+            window.singleToggle()->click();
+        else if (mode.startsWith("sweep"))
+            window.sweepToggle()->click();
+        if (mode == "sweep-ticked")
+            for (int i = 0; i < 6; ++i)  // past the first point's Stop and on at the second
+                window.onTimer();
+        const qsizetype before = unit.commands().size();
+        port.advance(1.0);
+        QCOMPARE(unit.statusCode() == 0, mode == "idle");
+        QSignalSpy unloaded(&window, &frmDynamic::unloaded);
+        QVERIFY(window.close());
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!window.timer().isActive());
+        port.advance(1.0);
+        if (mode == "idle") {
+            QCOMPARE(unit.commands().size(), before);
+            return;
+        }
+        QCOMPARE(unit.commands().size(), before + 1);
+        QCOMPARE(unit.commands().last().bytes, QByteArray("\x0b"));
+        QVERIFY(prompt.shown.isEmpty());
     }
 
     void fitsAndShows()

@@ -27,6 +27,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -39,14 +41,17 @@ using namespace tz;
 
 namespace {
 
-void answerTestInfo(const QString& name, const QString& bob)
+// radius, when given, replaces the radius the bob number brings.
+void answerTestInfo(const QString& name, const QString& bob, const QString& radius = {})
 {
-    QTimer::singleShot(0, [name, bob] {
+    QTimer::singleShot(0, [name, bob, radius] {
         QTRY_VERIFY(qobject_cast<frmTestRelatedInfo*>(QApplication::activeModalWidget()));
         auto* dialog = qobject_cast<frmTestRelatedInfo*>(QApplication::activeModalWidget());
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Input Test Information"));
         dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
         dialog->setBobNo(bob);
+        if (!radius.isEmpty())
+            dialog->findChild<QLineEdit*>("txtBobRadius")->setText(radius);
         dialog->setAdditiveRows({{"Guar", "35", "ppt", "G-7"}});
         dialog->findChild<QPushButton*>("cmdOK")->click();
     });
@@ -176,6 +181,94 @@ private slots:
         QCOMPARE(prompt.shown.first().title, QStringLiteral("Communication Error"));
         QCOMPARE(count(connection, "SELECT count(*) FROM TEST_INFO WHERE TEST_NAME = 'Nothing'"), 0);
         QVERIFY(silent->timer().isActive());
+    }
+
+    // Retrieving on one unit while another unit's window is open in the
+    // frame: the retrieving window stays in front throughout.
+    void retrievingWindowStaysInFront()
+    {
+        clsConnection connection;
+        connection.OpenDB(QString(), QString(), QString(), QString());
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, connection, prompt);
+        frame.load();
+        frame.show();
+        // Unit 2's window opened first: it comes first when the frame looks
+        // for a place for the focus.
+        frame.regularEntry(2)->trigger();
+        frame.regularEntry(1)->trigger();
+        frmRealTime* unit = frame.unitWindow(1);
+        QVERIFY(unit && frame.unitWindow(2));
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QMdiSubWindow* sub = nullptr;
+        for (QMdiSubWindow* s : frame.area()->subWindowList())
+            if (s->widget() == unit)
+                sub = s;
+        QVERIFY(sub);
+        frame.area()->setActiveSubWindow(sub);
+        auto* retrieve = unit->findChild<QPushButton*>("cmdRetrieve");
+        retrieve->setFocus();
+        QTRY_COMPARE(frame.area()->activeSubWindow(), sub);
+
+        answerTestInfo(QStringLiteral("In front"), QStringLiteral("B5"));
+        QTest::mouseClick(retrieve, Qt::LeftButton);
+        QVERIFY(!retrieve->isEnabled());  // the unit sends its records
+        // The desktop hands the frame its activation back only after the
+        // dialog has gone, as a window manager does.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QCOMPARE(frame.area()->activeSubWindow(), sub);
+        auto* points = unit->findChild<QLabel*>("lblPoints");
+        QTRY_VERIFY_WITH_TIMEOUT(points->text().startsWith("Last result retrieved"), 15000);
+        QCOMPARE(frame.area()->activeSubWindow(), sub);
+        QVERIFY2(prompt.shown.isEmpty(), qPrintable(prompt.lastText()));
+    }
+
+    // A bob that cannot hang in the rotor is refused as Start refuses it:
+    // the same message, nothing asked of the unit, nothing stored, polling on.
+    void refusedBobStoresNothing()
+    {
+        clsConnection connection;
+        connection.OpenDB(QString(), QString(), QString(), QString());
+        SequenceData hold;
+        hold.name = QStringLiteral("Bob check");
+        hold.steps = {{1, 60, 75, 10, 100, 0}};
+        saveSequence(connection, hold);
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, connection, prompt);
+        frame.load();
+        frame.show();
+        frame.regularEntry(1)->trigger();
+        frmRealTime* unit = frame.unitWindow(1);
+        QVERIFY(unit && unit->portOpen());
+        unit->cfNameSeq_SelectedTestName(hold.name);
+
+        for (const QString& radius : {QStringLiteral("0"), QStringLiteral("1.9")}) {
+            prompt.shown.clear();
+            answerTestInfo(QStringLiteral("Bad bob"), QStringLiteral("B5"), radius);
+            unit->startClicked();
+            QCOMPARE(prompt.shown.size(), 1);
+            const QString startMessage = prompt.lastText();
+            QVERIFY2(startMessage.startsWith(QStringLiteral("A bob of radius %1 cm").arg(radius)),
+                     qPrintable(startMessage));
+
+            answerTestInfo(QStringLiteral("Bad bob"), QStringLiteral("B5"), radius);
+            unit->retrieveClicked();
+            QCOMPARE(prompt.texts(), (QStringList{startMessage, startMessage}));
+            QVERIFY(unit->timer().isActive());
+            QVERIFY(unit->findChild<QPushButton*>("cmdRetrieve")->isEnabled());
+            QVERIFY(!unit->findChild<QLabel*>("lblPoints")->text().startsWith("Retrieving"));
+            QCOMPARE(count(connection, "SELECT count(*) FROM TEST_INFO WHERE TEST_NAME = 'Bad bob'"), 0);
+        }
+        QTest::qWait(300);
+        QCOMPARE(count(connection, "SELECT count(*) FROM TEST_INFO WHERE TEST_NAME = 'Bad bob'"), 0);
     }
 
     // Every recorded point of a run reaches the grid and the chart.

@@ -1,15 +1,22 @@
 // The multi-unit frame and the unit window without an instrument: menus from
-// initial.txt, the port of each unit, its bob, closing a unit window, and the
-// unit window's own refusals.
+// initial.txt, the port of each unit, its bob, closing a unit window (and
+// what closing it, the frame or the main window does to a running test), and
+// the unit window's own refusals.
+// With TZ360_SCREENSHOTS=<dir> the close question and a unit window with a
+// failing tick are saved there as PNG files.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/ScriptedPrompt.h"
 
 #include "app/Settings.h"
 #include "app/Workstation.h"
 #include "app/ui/frmMain.h"
+#include "app/ui/Prompt.h"
+#include "db/NewTest.h"
 #include "db/SequenceData.h"
 #include "instrument/CommPorts.h"
+#include "instrument/ProtocolCodec.h"
 #include "instrument/UnitLink.h"
+#include "instrument/frmDynamic.h"
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
 #include "testinfo/ui/TestInfoDialog.h"
@@ -24,16 +31,20 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 using namespace tz;
+Q_DECLARE_METATYPE(tz::RunController::StopReason)
 
 namespace {
 
@@ -63,7 +74,49 @@ struct QuietLine {
     ~QuietLine() {
         if (master >= 0) ::close(master);
     }
+    // Everything the workstation sent since the last call.
+    QByteArray sent() {
+        QTest::qWait(50);
+        QByteArray got;
+        pollfd p{master, POLLIN, 0};
+        char buf[512];
+        while (poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(master, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, n);
+        }
+        return got;
+    }
 };
+
+// A one-hour hold at room temperature, selected in the unit window.
+void selectHold(clsConnection& connection, frmRealTime& unit) {
+    SequenceData s;
+    s.name = QStringLiteral("Hold");
+    s.steps = {{1, 60, 75, 10, 100, 0}};
+    saveSequence(connection, s);
+    unit.cfNameSeq_SelectedTestName(s.name);
+}
+
+// "Start" with the test information dialog answered.
+void startTest(frmRealTime& unit, const QString& name) {
+    QTimer::singleShot(0, [name] {
+        auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
+        dialog->findChild<QPushButton*>("cmdOK")->click();
+    });
+    unit.startClicked();
+}
+
+// A test stored without the dialog, for runs started on the controller.
+std::optional<int> storeNamedTest(clsConnection& connection, const QString& name) {
+    TestInformation info;
+    info.testName = name;
+    return storeNewTest(connection, info, {});
+}
+
+const QString kRunningOnUnit1 = QStringLiteral("A test is running on unit 1. Stop it and close?");
 
 }  // namespace
 
@@ -368,6 +421,260 @@ private slots:
         // An empty choice keeps the sequence.
         unit.cfNameSeq_SelectedTestName(QString());
         QCOMPARE(unit.sequenceName(), QStringLiteral("Alpha"));
+    }
+
+    // A unit window closed during a test, by its title bar or with the frame:
+    // the question first; No keeps the unit, the run and the frame as they
+    // were, Yes stops the unit as "Stop" does and then closes.
+    void closingDuringATest() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        QuietLine line;
+        QVERIFY(!line.device.isEmpty());
+        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
+        QVERIFY(setCommDevice(1, line.device));
+        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.load();
+        frame.show();
+        frame.regularEntry(1)->trigger();
+        QPointer<frmRealTime> unit = frame.unitWindow(1);
+        QVERIFY(unit && unit->portOpen());
+        QMdiSubWindow* sub = frame.area()->subWindowList().first();
+        selectHold(db.connection, *unit);
+        startTest(*unit, QStringLiteral("Closing"));
+        QVERIFY2(prompt.shown.isEmpty(), qPrintable(prompt.lastText()));
+        QVERIFY(unit->controller()->running());
+        QVERIFY(!unit->findChild<QPushButton*>("cmdExit")->isEnabled());
+        QSignalSpy ended(unit->controller(), &RunController::runEnded);
+        line.sent();
+
+        // The title bar of the unit window.
+        prompt.answers = {false};
+        QVERIFY(!sub->close());
+        QCOMPARE(prompt.texts(), QStringList{kRunningOnUnit1});
+        QCOMPARE(prompt.shown[0].buttons, Prompt::Buttons::YesNoDefaultNo);
+        QVERIFY(unit && sub->isVisible());
+        QCOMPARE(frame.unitWindow(1), unit.data());
+        QVERIFY(unit->controller()->running());
+        QVERIFY(unit->timer().isActive());
+        QVERIFY(unit->portOpen());
+        QVERIFY(!line.sent().contains(proto::stop()));
+
+        // The frame's Exit: the same question; No keeps the frame open too.
+        prompt.answers = {false};
+        frame.findChild<QAction*>("MenuExit")->trigger();
+        QCOMPARE(prompt.shown.size(), 2);
+        QCOMPARE(prompt.shown[1].text, kRunningOnUnit1);
+        QVERIFY(frame.isVisible());
+        QVERIFY(unit && sub->isVisible());
+        QVERIFY(unit->controller()->running());
+        QCOMPARE(ended.size(), 0);
+        QVERIFY(!line.sent().contains(proto::stop()));
+
+        // Yes: Stop to the unit, the run ends as Stop ends it, and everything closes.
+        prompt.answers = {true};
+        QVERIFY(frame.close());
+        QCOMPARE(prompt.shown.size(), 3);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].value<RunController::StopReason>(), RunController::StopReason::Operator);
+        QVERIFY(line.sent().contains(proto::stop()));
+        QVERIFY(!frame.isVisible());
+        QTRY_VERIFY(!unit);
+        QVERIFY(frame.regularEntry(1)->isEnabled());
+        QCOMPARE(db.count("TEST_INFO", "TEST_NAME = 'Closing'"), 1);
+    }
+
+    // The main window's close during a test: after "Are you sure to exit?"
+    // the unit's question; No keeps the program, the frame and the run. The
+    // Exit button, which asks nothing else, still asks this.
+    void mainWindowKeepsARunningTest() {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QuietLine line;
+        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
+        QVERIFY(setCommDevice(1, line.device));
+        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        Workstation ws;
+        ScriptedPrompt prompt;
+        frmMain main(ws, prompt);
+        main.load();
+        main.show();
+        QSignalSpy programEnded(&main, &frmMain::programEnded);
+        main.findChild<QPushButton*>("cmdRealTime")->click();
+        frmMDIRealTime* frame = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<frmMDIRealTime*>(w); f && f->isVisible()) frame = f;
+        QVERIFY(frame);
+        QPointer<frmMDIRealTime> frameGuard(frame);
+        frame->regularEntry(1)->trigger();
+        QPointer<frmRealTime> unit = frame->unitWindow(1);
+        QVERIFY(unit);
+        selectHold(ws.connection, *unit);
+        startTest(*unit, QStringLiteral("Main close"));
+        QVERIFY(unit->controller()->running());
+        line.sent();
+
+        prompt.answers = {true, false};
+        QVERIFY(!main.close());
+        QCOMPARE(prompt.texts(), (QStringList{"Are you sure to exit?", kRunningOnUnit1}));
+        QVERIFY(main.isVisible());
+        QVERIFY(frameGuard && frame->isVisible());
+        QVERIFY(unit && unit->controller()->running());
+        QCOMPARE(programEnded.size(), 0);
+        QVERIFY(!line.sent().contains(proto::stop()));
+
+        prompt.answers = {true};
+        main.exitProgram();
+        QCOMPARE(prompt.texts().last(), kRunningOnUnit1);
+        QCOMPARE(prompt.shown.size(), 3);
+        QVERIFY(line.sent().contains(proto::stop()));
+        QVERIFY(!main.isVisible());
+        QCOMPARE(programEnded.size(), 1);
+        QTRY_VERIFY(!unit && !frameGuard);
+        QDir::setCurrent(oldDir_);
+    }
+
+    // The question as the operator sees it: Enter answers No.
+    void closeQuestionOnScreen() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        DialogPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(1);
+        unit.InitialInst(db.connection);
+        unit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&unit));
+        selectHold(db.connection, unit);
+        QCOMPARE(unit.controller()->start([&db] { return storeNamedTest(db.connection, "Shown"); }),
+                 RunController::StartResult::Started);
+
+        QString text;
+        bool defaultNo = false;
+        QTimer::singleShot(100, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            defaultNo = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::qWait(50);
+            if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
+                box->grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("close_running_test.png"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!unit.close());
+        QCOMPARE(text, kRunningOnUnit1);
+        QVERIFY(defaultNo);
+        QVERIFY(unit.isVisible());
+        QVERIFY(unit.controller()->running());
+        unit.stopClicked();
+    }
+
+    // Select Sequence is refused while a test runs (a shorter sequence
+    // swapped in mid-run would fail every tick), and so is a name chosen in
+    // a name dialog left open from before the start.
+    void runningTestKeepsItsSequence() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(2);
+        unit.InitialInst(db.connection);
+        unit.show();
+        SequenceData other;
+        other.name = QStringLiteral("Short");
+        other.steps = {{1, 1, 75, 5, 100, 0}};
+        saveSequence(db.connection, other);
+        selectHold(db.connection, unit);
+        unit.selectSequence();  // the name dialog stays open over the start
+        startTest(unit, QStringLiteral("Keeps"));
+        QVERIFY(unit.controller()->running());
+        QCOMPARE(prompt.shown.size(), 0);
+
+        unit.selectSequence();
+        const QString refusal =
+            QStringLiteral("A test is running on this unit. Stop it before selecting another sequence.");
+        QCOMPARE(prompt.texts(), QStringList{refusal});
+        unit.cfNameSeq_SelectedTestName(QStringLiteral("Short"));
+        QCOMPARE(prompt.texts(), (QStringList{refusal, refusal}));
+        QVERIFY(!unit.findChild<QDialog*>("frmNameSeq")->isVisible());
+        QCOMPARE(unit.sequenceName(), QStringLiteral("Hold"));
+        QCOMPARE(unit.controller()->sequence()->steps.size(), 1);
+        QCOMPARE(unit.controller()->sequence()->steps[0].elapseTimeMin, 60.0);
+
+        // Once stopped, another sequence can be chosen.
+        unit.stopClicked();
+        unit.cfNameSeq_SelectedTestName(QStringLiteral("Short"));
+        QCOMPARE(prompt.shown.size(), 2);
+        QCOMPARE(unit.sequenceName(), QStringLiteral("Short"));
+    }
+
+    // A tick that fails on the sequence's values says why in the status bar
+    // until the ticks run through again; the sequence-send result comes back.
+    void failingTickShowsItsReason() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        ScriptedPrompt prompt;
+        frmRealTime unit(prompt);
+        unit.setUnitNumber(1);
+        unit.InitialInst(db.connection);
+        unit.show();
+        unit.timer().stop();
+        SequenceData s;
+        s.name = QStringLiteral("No sampling");
+        s.rampSampleRate = 0;  // samples every 0 s: the sampling rule divides by it
+        s.steps = {{1, 60, 75, 10, 100, 0}};
+        RunController* run = unit.controller();
+        run->setSequence(s);
+        emit run->sequenceSendFinished(true, QStringLiteral("Sequence Send Success."));
+        auto* panel = unit.findChild<QLabel*>("SendResult");
+        QCOMPARE(panel->text(), QStringLiteral("Sequence Send Success."));
+        QCOMPARE(run->start([&db] { return storeNamedTest(db.connection, "Bad"); }),
+                 RunController::StartResult::Started);
+        for (int i = 0; i < 4; ++i) run->tick();
+        QVERIFY2(panel->text().startsWith(QStringLiteral("Tick error: ")), qPrintable(panel->text()));
+        QVERIFY(panel->isVisible());
+        if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
+            unit.grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_tick_error.png"));
+        emit run->tickRecovered();
+        QCOMPARE(panel->text(), QStringLiteral("Sequence Send Success."));
+        run->stop();
+    }
+
+    // A Dynamic Test window for a unit whose Regular window holds its port is
+    // told which window has it.
+    void portHeldByAnotherWindow() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        QuietLine line;
+        writeSettings({3, 0, 0, 0, 0, 0, 0, 0});
+        QVERIFY(setCommDevice(3, line.device));
+        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        Settings settings;
+        ScriptedPrompt prompt;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.load();
+        frame.show();
+        frame.regularEntry(1)->trigger();
+        QVERIFY(frame.unitWindow(1)->portOpen());
+        frame.dynamicEntry(1)->trigger();
+        QCOMPARE(prompt.texts(),
+                 QStringList{"Comm 3 is already open in this workstation (Unit 1 window) - 8002"});
+        auto* dynamic = frame.findChild<frmDynamic*>();
+        QVERIFY(dynamic && !dynamic->portOpen());
+        QVERIFY(frame.unitWindow(1)->portOpen());
+
+        // The other way round once the regular window has gone.
+        frame.unitWindow(1)->exitClicked();
+        dynamic->parentWidget()->close();
+        QTRY_VERIFY(frame.dynamicEntry(1)->isEnabled());
+        frame.dynamicEntry(1)->trigger();
+        QCOMPARE(prompt.shown.size(), 1);
+        frame.regularEntry(1)->trigger();
+        QCOMPARE(prompt.shown.size(), 2);
+        QCOMPARE(prompt.shown[1].text,
+                 QStringLiteral("Comm 3 is already open in this workstation (Unit 1 Dynamic Test window) - 8002"));
     }
 };
 

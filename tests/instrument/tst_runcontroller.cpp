@@ -9,6 +9,7 @@
 #include "instrument/RunController.h"
 #include "sim/SimulatedPort.h"
 #include "sim/SimulatedUnit.h"
+#include "tests/support/DatabaseOutage.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -143,42 +144,7 @@ struct Rig {
     }
 };
 
-// The database unable to take a write until end(): on the embedded file
-// another program holds the write lock; the lab server is stopped.
-class Outage {
-public:
-    explicit Outage(TempDatabase& db) : m_server(db.onServer())
-    {
-        if (m_server) {
-            tz::test::PgTestServer::instance().stop();
-            return;
-        }
-        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kLocker);
-        other.setDatabaseName(db.connection.fileName());
-        if (!other.open() || !QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")))
-            qFatal("cannot take the write lock");
-    }
-    ~Outage() { end(); }
-
-    void end()
-    {
-        if (m_ended)
-            return;
-        m_ended = true;
-        if (m_server) {
-            if (!tz::test::PgTestServer::instance().start())
-                qFatal("the test server did not start again");
-            return;
-        }
-        QSqlDatabase::database(kLocker).close();  // the open transaction rolls back
-        QSqlDatabase::removeDatabase(kLocker);
-    }
-
-private:
-    static constexpr QLatin1StringView kLocker{"locker"};
-    bool m_server;
-    bool m_ended = false;
-};
+using Outage = tz::test::DatabaseOutage;
 
 }  // namespace
 

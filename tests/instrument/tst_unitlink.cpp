@@ -1,9 +1,14 @@
-// The unit link against tz360-sim over a real pseudo-terminal.
+// The unit link against tz360-sim over a real pseudo-terminal, with the
+// exchanges the windows run over it: polls, the run's sequence download and
+// the stored-results retrieval.
 #include "db/SequenceData.h"
 #include "instrument/CommPorts.h"
+#include "instrument/PointWriter.h"
 #include "instrument/ProtocolCodec.h"
+#include "instrument/RunController.h"
 #include "instrument/StatusFrameReader.h"
 #include "instrument/StoredResultsRetrieval.h"
+#include "instrument/TimeScale.h"
 #include "instrument/UnitLink.h"
 
 #include <QDir>
@@ -37,6 +42,42 @@ std::optional<StoredResults> retrieveOver(UnitLink& link, int timeoutMs)
     if (!QTest::qWaitFor([&] { return got.has_value(); }, timeoutMs))
         return std::nullopt;
     return got;
+}
+
+// No test is run here: the download does not record.
+class NoPoints : public PointWriter {
+public:
+    bool write(const RecordedPoint&) override { return true; }
+    bool retry() override { return true; }
+    int backlog() const override { return 0; }
+    QString lastError() const override { return {}; }
+};
+
+// Send Sequence as a unit window runs it over the link: the verdict comes on
+// the tick its timer gives after the scaled 6 s wait.
+struct Download {
+    NoPoints points;
+    RunController run;
+    QSignalSpy done{&run, &RunController::sequenceSendFinished};
+    Download(UnitLink& link, const SequenceData& s) : run(link, points) { run.setSequence(s); }
+
+    // False when the download did not start; then waits and takes the verdict.
+    bool go()
+    {
+        if (run.beginSequenceDownload() != RunController::DownloadResult::Started)
+            return false;
+        QTest::qWait(scaledMs(run.nextIntervalMs()));
+        run.tick();
+        return true;
+    }
+};
+
+SequenceData twoSteps()
+{
+    SequenceData s;
+    s.steps = {SequenceStep{1, 10, 150, 5, 100, 1}, SequenceStep{2, 20, 250, 5, 170, 0}};
+    s.rampShearRates = {170, 100, 40};
+    return s;
 }
 
 }  // namespace
@@ -91,28 +132,16 @@ private slots:
     void downloadsASequenceWithoutFreezing() {
         UnitLink link;
         QVERIFY(link.open(1));
-        SequenceData s;
-        s.steps = {SequenceStep{1, 10, 150, 5, 100, 1}, SequenceStep{2, 20, 250, 5, 170, 0}};
-        s.rampShearRates = {170, 100, 40};
-        QSignalSpy done(&link, &UnitLink::sequenceDownloadFinished);
+        Download d(link, twoSteps());
         int ticks = 0;
         QTimer other;  // another unit window's timer keeps running meanwhile
         connect(&other, &QTimer::timeout, [&] { ++ticks; });
         other.start(20);
-        QVERIFY(link.startSequenceDownload(proto::sequenceRecord(s)));
-        QVERIFY(link.busy());
-        QVERIFY(!link.startSequenceDownload(proto::sequenceRecord(s)));
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-        QVERIFY(!link.busy());
+        QVERIFY(d.go());
         QVERIFY(ticks > 3);
-        QCOMPARE(done.first().at(0).toBool(), true);
-        QVERIFY(done.first().at(1).toByteArray().endsWith("05x"));
-
-        // A record the unit cannot read is refused.
-        done.clear();
-        QVERIFY(link.startSequenceDownload(QByteArray("0201 garbage x\x1a")));
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-        QCOMPARE(done.first().at(0).toBool(), false);
+        QCOMPARE(d.done.count(), 1);
+        QCOMPARE(d.done.first().at(0).toBool(), true);
+        QCOMPARE(d.done.first().at(1).toString(), QStringLiteral("Sequence Send Success."));
     }
 
     // What goes down the line for a download, byte for byte: Cancel first,
@@ -134,8 +163,11 @@ private slots:
         s.steps = {SequenceStep{1, 10, 150, 5, 100, 1}};
         s.rampShearRates = {170};
         const QByteArray record = proto::sequenceRecord(s);
-        QSignalSpy done(&link, &UnitLink::sequenceDownloadFinished);
-        QVERIFY(link.startSequenceDownload(record));
+        NoPoints points;
+        RunController run(link, points);
+        run.setSequence(s);
+        QSignalSpy done(&run, &RunController::sequenceSendFinished);
+        QCOMPARE(run.beginSequenceDownload(), RunController::DownloadResult::Started);
 
         const QByteArray expected = QByteArray("\x03\x1a") + record;
         QByteArray wire;
@@ -153,7 +185,9 @@ private slots:
 
         const QByteArray reply = record.chopped(1);  // the unit echoes up to the "x"
         QCOMPARE(::write(master, reply.constData(), reply.size()), ssize_t(reply.size()));
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QTest::qWait(scaledMs(run.nextIntervalMs()));
+        run.tick();
+        QCOMPARE(done.count(), 1);
         QCOMPARE(done.first().at(0).toBool(), true);
         link.close();
         ::close(master);
@@ -186,11 +220,11 @@ private slots:
         const std::optional<StoredResults> nothing = retrieveOver(link, 5000);
         QVERIFY(nothing);
         QCOMPARE(nothing->status, StoredResults::Status::NoReply);
-        QSignalSpy sequence(&link, &UnitLink::sequenceDownloadFinished);
-        QVERIFY(link.startSequenceDownload(proto::sequenceRecord(SequenceData{})));
-        QTRY_COMPARE_WITH_TIMEOUT(sequence.count(), 1, 5000);
-        QCOMPARE(sequence.first().at(0).toBool(), false);
-        QCOMPARE(sequence.first().at(1).toByteArray(), QByteArray());
+        Download d(link, twoSteps());
+        QVERIFY(d.go());
+        QCOMPARE(d.done.count(), 1);
+        QCOMPARE(d.done.first().at(0).toBool(), false);
+        QCOMPARE(d.done.first().at(1).toString(), QStringLiteral("Sequence Send Error. Please resend."));
         link.close();
         mute.kill();  // SIGKILL: its comports.txt entry stays, as after a crash
         mute.waitForFinished();
@@ -207,10 +241,34 @@ private slots:
                  qPrintable(link.errorString()));
         QVERIFY(!link.send(proto::statusPoll()));
 
-        UnitLink first, second;
+        // A port held by another window of this workstation is named with
+        // its holder, and given free when that window lets it go.
+        UnitLink first, third;
+        first.setOwnerLabel("Unit 1 window");
         QVERIFY(first.open(1));
-        if (second.open(1)) QSKIP("this system does not lock serial devices");
-        QVERIFY2(second.errorString().contains("in use"), qPrintable(second.errorString()));
+        {
+            UnitLink second;
+            second.setOwnerLabel("Calibration window");
+            QVERIFY(!second.open(1));
+            QCOMPARE(second.errorString(),
+                     QStringLiteral("Comm 1 is already open in this workstation (Unit 1 window)"));
+            QVERIFY(!second.isOpen());
+            QVERIFY(first.isOpen());  // the refused opener took nothing from the holder
+            first.close();
+            QVERIFY(UnitLink::holderOf(1).isEmpty());
+            QVERIFY2(second.open(1), qPrintable(second.errorString()));
+            QVERIFY(!first.open(1));
+            QCOMPARE(first.errorString(),
+                     QStringLiteral("Comm 1 is already open in this workstation (Calibration window)"));
+        }
+        // A link that went away holds nothing.
+        QVERIFY(UnitLink::holderOf(1).isEmpty());
+        QVERIFY2(first.open(1), qPrintable(first.errorString()));
+
+        // The same device from outside the register: another program, as far
+        // as this link can tell.
+        if (third.openDevice(device_)) QSKIP("this system does not lock serial devices");
+        QVERIFY2(third.errorString().contains("is in use by another program"), qPrintable(third.errorString()));
     }
 
     void cleanupTestCase() {

@@ -13,6 +13,7 @@ public:
         QString text;
         QString title;
         Icon icon;
+        Buttons buttons = Buttons::Ok;  // of a question
     };
 
     QList<Shown> shown;                          // every message, question and input, in order
@@ -22,8 +23,8 @@ public:
     void message(QWidget*, const QString& text, const QString& title, Icon icon) override {
         shown.append({text, title, icon});
     }
-    bool ask(QWidget*, const QString& text, const QString& title, Buttons, Icon icon) override {
-        shown.append({text, title, icon});
+    bool ask(QWidget*, const QString& text, const QString& title, Buttons buttons, Icon icon) override {
+        shown.append({text, title, icon, buttons});
         if (answers.empty()) return true;
         const bool a = answers.front();
         answers.pop_front();
