@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 
 #include <algorithm>
 
@@ -136,10 +137,17 @@ ReplayResult replayJournals(clsConnection& connection, const JournalLocation& wh
     std::stable_sort(ours.begin(), ours.end(), [](const Candidate& a, const Candidate& b) { return a.testId < b.testId; });
 
     clsTEST_RESULT record;
-    // A database that could not be opened: the journals are listed, not replayed.
-    QString downReason = connection.isOpen() ? QString() : connection.lastError().replace(QStringLiteral("\r\n"), QStringLiteral(": "));
-    if (!connection.isOpen() && downReason.isEmpty())
-        downReason = QStringLiteral("the database is not open");
+    // A server session that died since it was opened is opened again by the
+    // first statement; a database that could not be opened at all has its
+    // journals listed, not replayed.
+    if (!connection.isOpen() && connection.location().isServer() && connection.generation() > 0)
+        connection.noteFailure(QSqlError());
+    QString downReason;
+    if (!connection.isOpen() && !connection.isLost()) {
+        downReason = connection.lastError().replace(QStringLiteral("\r\n"), QStringLiteral(": "));
+        if (downReason.isEmpty())
+            downReason = QStringLiteral("the database is not open");
+    }
     for (const Candidate& candidate : ours) {
         QString why;
         const int fd = lockJournalFile(candidate.path, &why);
@@ -158,23 +166,36 @@ ReplayResult replayJournals(clsConnection& connection, const JournalLocation& wh
             continue;
         }
         int done = 0;
-        try {
-            if (!c.points.isEmpty() && !testStored(connection, c.testId)) {
-                ::close(fd);
-                leave(int(c.points.size()), QStringLiteral("test id %1 is not in %2").arg(c.testId).arg(where.databaseText));
-                continue;
-            }
-            for (const RecordedPoint& p : c.points) {
-                if (pointStored(connection, p)) {
-                    ++result.alreadyStored;
-                } else {
-                    storeOne(connection, record, p);
-                    ++result.recovered;
+        // A server connection that went stale since it was opened fails its
+        // first statement and is opened again by the second.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                if (!c.points.isEmpty() && !testStored(connection, c.testId)) {
+                    downReason.clear();
+                    done = -1;
+                    break;
                 }
-                ++done;
+                for (; done < c.points.size(); ++done) {
+                    const RecordedPoint& p = c.points[done];
+                    if (pointStored(connection, p)) {
+                        ++result.alreadyStored;
+                    } else {
+                        storeOne(connection, record, p);
+                        ++result.recovered;
+                    }
+                }
+                downReason.clear();
+                break;
+            } catch (const DbError& e) {
+                downReason = e.text();
+                if (!connection.isLost())
+                    break;
             }
-        } catch (const DbError& e) {
-            downReason = e.text();
+        }
+        if (done < 0) {
+            ::close(fd);
+            leave(int(c.points.size()), QStringLiteral("test id %1 is not in %2").arg(c.testId).arg(where.databaseText));
+            continue;
         }
         if (done == c.points.size()) {
             // Removed while still locked: no writer or replay can have it half way.
