@@ -306,6 +306,8 @@ void frmRealTime::connectController() {
     });
     // Points still waiting when the run ends no longer go in with the next point.
     connect(c, &RunController::runEnded, this, [this] {
+        // The write-ahead log is folded into TZ360.db while the unit idles.
+        m_writer->checkpoint();
         if (m_controller->pointsPending() > 0)
             showPointBacklog(m_writer->lastError(), m_controller->pointsPending());
     });

@@ -230,6 +230,39 @@ private slots:
         QCOMPARE(storedPoints(bench_.path(), test), stored);
     }
 
+    // The workstation stores at its start what a killed run left in the
+    // journal, and says so on stderr, in its status bar and in the error log.
+    void workstationStartReplaysTheJournal()
+    {
+        if (qEnvironmentVariable("TZ360_GUI").isEmpty())
+            QSKIP("TZ360_GUI is not set (run through ctest)");
+        const Result run = runCli(bench_.path(), {"run", "--comm", "1", "--sequence", "one minute", "--test", "before start"},
+                                  {"TZ360_JOURNAL_ABORT=after-append:2"});
+        QVERIFY2(run.crashed, qPrintable(run.err));
+        QCOMPARE(journals(bench_.path()).size(), 1);
+
+        QProcess gui;
+        gui.setWorkingDirectory(bench_.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("TZ360_DATABASE");
+        gui.setProcessEnvironment(env);
+        gui.start(qEnvironmentVariable("TZ360_GUI"));
+        QString err;
+        const QString expected = QString("tz360: 1 recorded points recovered from the point journal (%1)")
+                                     .arg(QDir(bench_.path()).filePath("journal"));
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromLocal8Bit(gui.readAllStandardError())).contains(expected), 30000);
+        gui.kill();
+        gui.waitForFinished(5000);
+        QVERIFY(journals(bench_.path()).isEmpty());
+        const QStringList stored = storedPoints(bench_.path(), "before start");
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[0], printedPoints(run.out).value(0));
+        QFile log(QDir(bench_.path()).filePath("OstraErr.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromLocal8Bit(log.readAll()).contains(expected.mid(7)));
+    }
+
     // The lab server goes down mid-run and stays down past its end: the run
     // exits 6 naming the journal; once the server is back, flush-journal
     // stores every point in order, a second flush stores nothing, and the
