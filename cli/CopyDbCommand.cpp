@@ -68,8 +68,9 @@ int copyDbCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "tz360-cli copy-db: source and target are the same database\n";
         return 1;
     }
+    // The source is only read: an archive on a read-only share can be copied.
     clsConnection source;
-    source.open(fromLocation);
+    source.openForReading(fromLocation);
     if (!source.isOpen()) {
         err << "tz360-cli copy-db: " << source.description() << ": " << source.lastError() << "\n";
         return 2;

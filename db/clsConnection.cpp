@@ -166,6 +166,11 @@ void clsConnection::OpenForReading(const QString& dir)
     tz::DatabaseLocation location;
     if (!chooseLocation(dir, location))
         return;
+    openForReading(location);
+}
+
+void clsConnection::openForReading(const tz::DatabaseLocation& location)
+{
     // A missing file is created as by OpenDB (or that fails and says why).
     const bool readOnly = !location.isServer() && QFileInfo::exists(location.filePath)
         && !notWritableReason(location.filePath).isEmpty();

@@ -35,6 +35,8 @@ public:
     // holds all the tables; nothing is created or changed in it then, and
     // every write through the connection is refused by the engine.
     void OpenForReading(const QString& dir = QString());
+    // The same for a database named directly (the source of a copy).
+    void openForReading(const tz::DatabaseLocation& location);
     // True after OpenForReading chose a read-only opening.
     bool isReadOnly() const { return m_readOnly; }
 

@@ -144,6 +144,15 @@ private slots:
         QVERIFY2(analysed.exitCode == 0, qPrintable(analysed.err));
         QCOMPARE(analysed.out, expected.out);
 
+        // A read-only archive can be copied elsewhere.
+        const QString copyFolder = folder + "-copy";
+        QVERIFY(QDir().mkpath(copyFolder));
+        if (asRoot)
+            QCOMPARE(::chown(QFile::encodeName(copyFolder).constData(), kNobody, kNobody), 0);
+        const Run copied = cli(folder, {"copy-db", "--from", file, "--to", copyFolder + "/TZ360.db"}, true);
+        QVERIFY2(copied.exitCode == 0, qPrintable(copied.err));
+        QCOMPARE(cli(copyFolder, {"list"}, false).out, listed.out);
+
         // A writing command says why it cannot work and stores nothing.
         const Run write = cli(folder, {"add-demo-sequence"}, true);
         QCOMPARE(write.exitCode, 2);
