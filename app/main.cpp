@@ -6,6 +6,7 @@
 #include "app/ui/frmMain.h"
 #include "calibration/BobFile.h"
 #include "instrument/JournalReplay.h"
+#include "tz360_version.h"
 
 #include <QApplication>
 #include <QStatusBar>
@@ -13,6 +14,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // Answered before any window system is needed, so it works on a bare console.
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) return std::printf("tz360 " TZ360_VERSION "\n") < 0;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TZ360"));
     QApplication::setOrganizationName(QStringLiteral("TZ360"));

@@ -11,6 +11,7 @@
 #include "cli/CopyDbCommand.h"
 #include "cli/DemoSequence.h"
 #include "cli/FlushJournalCommand.h"
+#include "tz360_version.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -19,6 +20,7 @@ namespace {
 
 void usage(QTextStream& out) {
     out << "Usage: tz360-cli <command>\n"
+           "       tz360-cli --help | --version\n"
            "\n"
            "Commands:\n"
            "  list    the stored tests, newest first: name, time, researcher (tab separated)\n"
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
         usage(args.isEmpty() ? err : out);
         return args.isEmpty() ? 1 : 0;
     }
+    if (args[0] == QLatin1String("--version")) { out << "tz360-cli " TZ360_VERSION "\n"; return 0; }
     if (args[0] == QLatin1String("flush-journal")) return tz::cli::flushJournal(args.mid(1), out, err);
     if (args[0] != QLatin1String("serve")) tz::cli::replayBeforeCommand(err);
     if (args[0] == QLatin1String("list")) return list(out, err);

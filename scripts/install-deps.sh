@@ -13,6 +13,7 @@ packages=(
   unzip
   libqt6sql6-psql
   postgresql
+  dpkg-dev lintian
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "app/ui/frmAbout.h"
+#include "tz360_version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +18,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     auto* title = new QLabel(QStringLiteral("<b>TZ360 HPHT Automatic Rheometer</b>"), this);
     auto* version = new QLabel(QStringLiteral("Version 1.2.0.2      12-27-2011"), this);
     version->setObjectName(QStringLiteral("lblVersion"));
+    // The release line above stays as labs have always read it; this one names
+    // the build installed, the same number as every program's --version.
+    auto* build = new QLabel(QStringLiteral("Program version " TZ360_VERSION), this);
+    build->setObjectName(QStringLiteral("lblProgramVersion"));
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
@@ -25,6 +30,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     auto* text = new QVBoxLayout;
     text->addWidget(title);
     text->addWidget(version);
+    text->addWidget(build);
     text->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(image);

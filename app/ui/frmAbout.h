@@ -3,7 +3,7 @@
 
 namespace tz {
 
-// The About box: a picture of the instrument's cup and bob, the version line, OK.
+// The About box: a picture of the instrument's cup and bob, the version lines, OK.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:

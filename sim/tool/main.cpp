@@ -3,6 +3,7 @@
 // Comm k in comports.txt of the working directory.
 #include "instrument/CommPorts.h"
 #include "sim/SimulatedUnit.h"
+#include "tz360_version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ int main(int argc, char* argv[]) {
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Simulated TZ360 rheometer unit on a pseudo-terminal."));
     cli.addHelpOption();
+    QCoreApplication::setApplicationVersion(QStringLiteral(TZ360_VERSION)); cli.addVersionOption();
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Enter the device as Comm <k> in comports.txt."), QStringLiteral("k"));
     const QCommandLineOption scale(QStringLiteral("time-scale"), QStringLiteral("Run the unit <f> times faster than real time (default 1)."), QStringLiteral("f"), QStringLiteral("1"));
     const QCommandLineOption pressure(QStringLiteral("pressure"), QStringLiteral("Cell pressure in psi (default 500)."), QStringLiteral("psi"), QStringLiteral("500"));
