@@ -1,4 +1,6 @@
 #include "app/ui/frmAbout.h"
+
+#include "app/ProgramSettings.h"
 #include "tz360_version.h"
 
 #include <QHBoxLayout>
@@ -22,6 +24,13 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     // the build installed, the same number as every program's --version.
     auto* build = new QLabel(QStringLiteral("Program version " TZ360_VERSION), this);
     build->setObjectName(QStringLiteral("lblProgramVersion"));
+    // The maker's web address only when the lab has set one in tz360.ini.
+    const QString address = ProgramSettings().makerWebAddress();
+    auto* web = new QLabel(address, this);
+    web->setObjectName(QStringLiteral("lblWebAddress"));
+    web->setTextFormat(Qt::PlainText);
+    web->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    web->setVisible(!address.isEmpty());
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
@@ -31,6 +40,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     text->addWidget(title);
     text->addWidget(version);
     text->addWidget(build);
+    text->addWidget(web);
     text->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(image);
