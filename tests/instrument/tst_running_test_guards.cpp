@@ -7,6 +7,7 @@
 // With TZ360_SCREENSHOTS=<dir> the unit window during a run is saved there.
 #include "tests/analysis/StoredTests.h"
 #include "tests/db/TempDatabase.h"
+#include "tests/support/DatabaseOutage.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/SimulatedUnitProcess.h"
 
@@ -231,6 +232,56 @@ private slots:
         QCOMPARE(storedTests(db, "Recorded gel"), 0);
         QCOMPARE(orphanedPoints(db), 0);
         frame->close();
+    }
+
+    // Points the database refused stay with the unit after the run and go
+    // in under the test's id once it answers: until then the test stays.
+    void aTestWithWaitingPointsIsNotDeleted() {
+        TempDatabase db;
+        QVERIFY(QDir::setCurrent(db.dir.path()));
+        writeWorkingFiles(1);
+        QVERIFY(tz::test::startSimulatedUnit(this, db.dir.path(), 1, "20"));
+        saveHold(db.connection, "Hold", 75);
+        Settings settings;
+        ScriptedPrompt prompt;
+        RunningTests running;
+        frmMDIRealTime frame(settings, db.connection, prompt);
+        frame.setRunningTests(&running);
+        frame.load();
+        frame.show();
+        frame.regularEntry(1)->trigger();
+        frmRealTime* unit = frame.unitWindow(1);
+        QVERIFY(unit && unit->portOpen());
+        unit->cfNameSeq_SelectedTestName("Hold");
+        startTest(*unit, "Held gel");
+        RunController* run = unit->controller();
+        QTRY_VERIFY_WITH_TIMEOUT(run->pointsRecorded() >= 1, 15000);
+        {
+            tz::test::DatabaseOutage outage(db);
+            QTRY_VERIFY_WITH_TIMEOUT(run->pointsPending() >= 1, 15000);
+            unit->stopClicked();
+        }
+        // The database answers again; the unit has not written its points yet.
+        QVERIFY(run->pointsPending() >= 1);
+        ScriptedPrompt asked;
+        frmOpenTest open(db.connection, asked);
+        open.setRunningTests(&running);
+        open.setTestName("Held gel");
+        open.deleteTest();
+        QCOMPARE(asked.texts(), QStringList{"Unit 1 still holds recorded points of the test \"Held gel\" that "
+                                            "wait for the database. Delete the test once they are stored or "
+                                            "the unit window is closed."});
+        QCOMPARE(storedTests(db, "Held gel"), 1);
+
+        QTRY_COMPARE_WITH_TIMEOUT(run->pointsPending(), 0, 15000);
+        QVERIFY(running.all().isEmpty());
+        asked.shown.clear();
+        asked.answers = {true, true};
+        open.deleteTest();
+        QCOMPARE(asked.shown.first().text, kAreYouSure);
+        QCOMPARE(storedTests(db, "Held gel"), 0);
+        QCOMPARE(orphanedPoints(db), 0);
+        frame.close();
     }
 
     // Zero and Preheat would stop the rotor mid-run: greyed out with the
