@@ -33,11 +33,17 @@ public:
     // Only while a test is open.
     const OpenedTest& test() const { return *m_test; }
 
-    // The per-ramp results; the table text follows the current settings.
+    // The per-ramp results as last analysed.
     const RampTable& ramps() const { return m_ramps; }
+    // The results table under the current display settings: its heading and
+    // its numbers always come from the same settings, even when they changed
+    // (Setup, the shear-rate dialog) since the last analysis.
     ResultsTable resultsTable() const;
     // Recomputes after the display settings changed (unit, K' flag, rates).
     void reanalyse();
+    // Recomputes only when the display settings differ from those of the
+    // last analysis.
+    void settingsMayHaveChanged();
 
     DataFilter filter() const { return m_filter; }
     void setFilter(DataFilter filter);
@@ -57,6 +63,7 @@ private:
     const Settings& m_settings;
     std::optional<OpenedTest> m_test;
     RampTable m_ramps;
+    Settings m_analysedWith;   // the display settings m_ramps was computed with
     ChartPoints m_chart;
     DataFilter m_filter = DataFilter::All;
 };

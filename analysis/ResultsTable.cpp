@@ -3,6 +3,7 @@
 #include "analysis/ResultsHeading.h"
 #include "app/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tz {
@@ -59,6 +60,9 @@ QString resultsTableCsv(const ResultsTable& table) {
     for (const QString& h : table.heading) heading << csvField(QString(h).replace(u'\r', u' '));
     QString text = heading.join(u',') + u'\n';
     for (const QStringList& row : table.rows) {
+        // A ramp without a result has nothing to say: the grid keeps its
+        // empty row, the file a program reads holds the ramps with results.
+        if (std::all_of(row.begin(), row.end(), [](const QString& c) { return c.isEmpty(); })) continue;
         QStringList fields;
         for (const QString& c : row) fields << csvField(c);
         text += fields.join(u',') + u'\n';

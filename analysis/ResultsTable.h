@@ -24,7 +24,8 @@ QStringList resultsRowCells(const RampResult& ramp);
 ResultsTable buildResultsTable(const RampTable& table, const Settings& settings);
 
 // The table as comma-separated text: the heading line (the lines of each
-// heading cell joined by a space), then one line per ramp.
+// heading cell joined by a space), then one line per ramp that has a result
+// (fitted or rejected); the grid's empty rows are left out.
 QString resultsTableCsv(const ResultsTable& table);
 
 }  // namespace tz

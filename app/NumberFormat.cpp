@@ -46,6 +46,17 @@ void roundDecimal(const std::string& text, int places, std::string& intPart, std
     frac = digits.substr(digits.size() - places);
 }
 
+// The double nearest to value written with at most 15 significant digits:
+// a print statement never shows more, so 0.1 + 0.2 prints as .3 and a
+// calibration stress as 3.26743808962264, not with the binary noise after.
+double printPrecision(double value) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    double rounded = value;
+    std::from_chars(buf, res.ptr, rounded);
+    return rounded;
+}
+
 }  // namespace
 
 QString formatNumber(double value, QStringView pattern) {
@@ -78,6 +89,7 @@ QString formatNumber(double value, QStringView pattern) {
 
 QString numberText(double value) {
     if (!std::isfinite(value)) return QString::number(value);
+    value = printPrecision(value);
     std::string digits = plainDecimal(value);
     if (digits.find('.') != std::string::npos) {
         while (digits.back() == '0') digits.pop_back();

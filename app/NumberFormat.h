@@ -18,7 +18,8 @@ namespace tz {
 QString formatNumber(double value, QStringView pattern);
 
 // The number with its sign position: " 3", "-2", " 12.5", " .5" (shortest
-// decimal form, no exponent, no leading zero before the point).
+// decimal form of at most 15 significant digits, no exponent, no leading
+// zero before the point): " 3.26743808962264" for 3.2674380896226416.
 QString numberText(double value);
 
 // A number as a print statement writes it to a file: sign position, digits,

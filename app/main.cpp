@@ -1,11 +1,16 @@
 // tz360: the workstation. Runs in the working directory that holds TZ360.db,
 // initial.txt and BOBINFO.TXT.
+#include "app/ErrorLog.h"
 #include "app/Workstation.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/frmMain.h"
 #include "calibration/BobFile.h"
+#include "instrument/JournalReplay.h"
 
 #include <QApplication>
+#include <QStatusBar>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,7 +30,17 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     // Windows ending the session ends the program at once, without the exit check.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &main, &tz::frmMain::exitProgram);
+    // An error-log line that cannot be written (a full disk) is shown, not dropped.
+    tz::setLostLogLineReporter([&main](const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        main.statusBar()->showMessage(text);
+    });
     main.load();
+    // Points a run left in the point journal while the database was away.
+    if (const QString recovered = tz::replayAtOpening(workstation.connection); !recovered.isEmpty()) {
+        std::fprintf(stderr, "tz360: %s\n", qPrintable(recovered));
+        main.statusBar()->showMessage(recovered);
+    }
     main.show();
     return app.exec();
 }

@@ -2,6 +2,10 @@
 // What a unit sends during a torque calibration: records "stress,voltage" + SUB
 // (the stress optionally led by BS), then a frame starting with HT. The reader
 // keeps what has not arrived whole and takes each record once it has.
+// The stress is the whole text before the comma whether or not BS leads it:
+// "12.5,1.5" is 12.5 dyn/cm2. Counting the BS in when it is absent would cut
+// the stress's last digit (12 instead of 12.5) and put a wrong point into
+// the calibration polynomial the unit then uses.
 #include <QByteArray>
 #include <QList>
 

@@ -15,8 +15,8 @@ namespace tz {
 void analyzeUsage(QTextStream& out) {
     out << "  analyze NAME [--unit-system 1|2|3] [--k-unit 0|1] [--rates R1,R2,R3]\n"
            "          the per-ramp results of test NAME as the results grid shows them (CSV:\n"
-           "          the heading line, then one line per ramp); the display settings come\n"
-           "          from initial.txt unless given\n";
+           "          the heading line, then one line per ramp with a result); the display\n"
+           "          settings come from initial.txt unless given\n";
 }
 
 namespace {

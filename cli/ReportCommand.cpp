@@ -121,7 +121,7 @@ int runReport(const QString& kind, const QStringList& args, QTextStream& out, QT
                 writeReportFile(path, corvaneReportText(test->info.time, test->points, test->shearRatePerRpm()));
         } else if (kind == QLatin1String("brief")) {
             if (path.isEmpty())
-                path = reportFilePath(QDir::currentPath(), test->info.name, QStringLiteral(" brief.txt"));
+                path = briefReportPath(QDir::currentPath(), test->info.name);
             writeBriefReport(path, test->info, test->additives, table);
         } else {
             if (path.isEmpty())

@@ -10,8 +10,9 @@
 // ended it); 1 usage; 2 database, sequence or test name; 3 port or unit
 // (cannot open, download refused, no answer, silent for 60 s mid-run); 4
 // pressure too low; 5 over-temperature (stopped, or refused before storing);
-// 6 points left unstored; 7 the run could not follow its sequence (ten
-// failing ticks in a row, Stop sent); 128 + signal when stopped by a signal.
+// 6 points left unstored (kept in the point journal; stderr says where); 7
+// the run could not follow its sequence (ten failing ticks in a row, Stop
+// sent); 128 + signal when stopped by a signal.
 #include "cli/UnitTestOptions.h"
 #include "db/DbError.h"
 #include "db/NewTest.h"
@@ -130,11 +131,27 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
         out << '\n';
         out.flush();
     });
+    // One line when the database goes away and one when it is back, not one
+    // per point: the printed points say "waiting" meanwhile.
+    bool storeFailing = false;
     QObject::connect(&unattended.controller(), &RunController::pointStoreFailed,
                      [&](const QString& reason, int pending) {
-                         err << "tz360-cli run: point not stored yet (" << pending << " waiting): " << reason << "\n";
+                         if (storeFailing)
+                             return;
+                         storeFailing = true;
+                         err << "tz360-cli run: point not stored yet (" << pending << " waiting): " << reason.simplified()
+                             << "\n";
                          err.flush();
                      });
+    QObject::connect(&unattended.controller(), &RunController::pointsRecovered, [&](int stored) {
+        storeFailing = false;
+        err << "tz360-cli run: the database answers again: " << stored << " waiting points stored\n";
+        err.flush();
+    });
+    QObject::connect(&unattended.writer(), &DatabasePointWriter::diskSpaceLow, [&](const QString& message) {
+        err << "tz360-cli run: " << message << "\n";
+        err.flush();
+    });
     // Every change of what the unit reports (Running Test, Mal Function, No
     // Response ...), so an unattended log shows what the window would have.
     QObject::connect(&unattended.controller(), &RunController::statusTextChanged, [&](const QString& text) {
@@ -171,11 +188,11 @@ inline int run(const QStringList& args, QTextStream& out, QTextStream& err)
                              exitCode = fail(7, QStringLiteral("the run could not follow its sequence: %1").arg(detail));
                              break;
                          }
-                         const int waiting = unattended.writer().backlog();
-                         if (waiting > 0)
-                             exitCode = fail(6, QStringLiteral("%1 recorded points could not be stored: %2")
-                                                    .arg(waiting)
-                                                    .arg(unattended.writer().lastError()));
+                         if (unattended.writer().backlog() > 0) {
+                             err << "tz360-cli run: database: " << unattended.writer().lastError().simplified()
+                                 << "\n";
+                             exitCode = fail(6, unattended.writer().keptText());
+                         }
                          // Let the last command (Stop) leave the port before closing it.
                          QTimer::singleShot(50, qApp, [] { QCoreApplication::quit(); });
                      });

@@ -10,6 +10,7 @@
 #include "cli/RetrieveCommand.h"
 #include "cli/CopyDbCommand.h"
 #include "cli/DemoSequence.h"
+#include "cli/FlushJournalCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -28,6 +29,7 @@ void usage(QTextStream& out) {
     tz::reportUsage(out);
     tz::retrieveUsage(out);
     tz::copyDbUsage(out);
+    tz::cli::flushJournalUsage(out);
     out << "\n"
            "The database is TZ360.db in the working directory, or the PostgreSQL server\n"
            "named by TZ360_DATABASE or by database.txt there (a postgresql:// URI);\n"
@@ -58,7 +60,10 @@ int list(QTextStream& out, QTextStream& err) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && qstrcmp(argv[1], "report") == 0) return tz::reportMain(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "report") == 0) {
+        if (tz::cli::journalsPresent()) { QCoreApplication replay(argc, argv); QTextStream err(stderr); tz::cli::replayBeforeCommand(err); }
+        return tz::reportMain(argc, argv);
+    }
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -67,6 +72,8 @@ int main(int argc, char** argv) {
         usage(args.isEmpty() ? err : out);
         return args.isEmpty() ? 1 : 0;
     }
+    if (args[0] == QLatin1String("flush-journal")) return tz::cli::flushJournal(args.mid(1), out, err);
+    if (args[0] != QLatin1String("serve")) tz::cli::replayBeforeCommand(err);
     if (args[0] == QLatin1String("list")) return list(out, err);
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);

@@ -199,7 +199,11 @@ void RecordSet::loadRow(int index)
     // its own columns and the rest stay at their defaults.
     for (qsizetype f = 0; f < m_snapshotFields.size(); ++f) {
         const int column = static_cast<int>(m_columns.indexOf(m_snapshotFields[f]));
-        if (column >= 0 && !row[f].isNull())
+        if (column < 0)
+            continue;
+        if (row[f].isNull())
+            assignNull(column);
+        else
             assign(column, row[f]);
     }
 }

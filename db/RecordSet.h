@@ -104,6 +104,9 @@ protected:
 
     // Stores a non-NULL value into column c (index in select order).
     virtual void assign(int column, const QVariant& value) = 0;
+    // A NULL in column c: the column keeps its default unless the class
+    // says that NULL means something of its own (a start time never taken).
+    virtual void assignNull(int /*column*/) {}
 
     // Conversions to a column's type; throw DbError "Type mismatch" (13).
     static double toNumber(const QVariant& value);

@@ -63,6 +63,75 @@ double parseNumber(const QString& text, const QString& column, const QLocale& lo
     return v;
 }
 
+// A date as the operator typed it and the stretch of time it names: the
+// whole calendar day when no time was typed, else that minute (or second).
+struct DateSpan {
+    QDateTime start;
+    QDateTime end;   // first moment after the span
+};
+
+// Empty (invalid start) when the text is not a date in the locale's short form.
+DateSpan parseDateSpan(const QString& text, const QLocale& locale)
+{
+    const QString value = text.trimmed();
+    if (value.isEmpty())
+        return {};
+    const QString shortDate = locale.dateFormat(QLocale::ShortFormat);
+    QStringList dateFormats;
+    if (!shortDate.contains(QLatin1String("yyyy"))) {
+        QString fourDigit = shortDate;
+        fourDigit.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        dateFormats << fourDigit;
+    }
+    dateFormats << shortDate;
+    const QStringList timeFormats = {QString(),
+                                     locale.timeFormat(QLocale::ShortFormat),
+                                     locale.timeFormat(QLocale::LongFormat),
+                                     QStringLiteral("H:mm"),
+                                     QStringLiteral("H:mm:ss")};
+    for (const QString& dateFormat : dateFormats) {
+        for (const QString& timeFormat : timeFormats) {
+            const QString format =
+                timeFormat.isEmpty() ? dateFormat : dateFormat + QLatin1Char(' ') + timeFormat;
+            QDateTime date = locale.toDateTime(value, format);
+            if (!date.isValid())
+                continue;
+            // Two-digit years fall in 1930 to 2029, as the lab's desktop reads them.
+            const bool twoDigitYear = !format.contains(QLatin1String("yyyy"));
+            if (twoDigitYear && date.date().year() < 1930)
+                date = date.addYears(100);
+            if (timeFormat.isEmpty())
+                return {date, date.addDays(1)};
+            return {date, date.addSecs(timeFormat.contains(QLatin1String("ss")) ? 1 : 60)};
+        }
+    }
+    return {};
+}
+
+// A start-time condition. The operator means the date as typed, not a
+// moment of it: "=" finds every test of that day (stored times carry
+// seconds and milliseconds), "<" is before the day began, ">" after it ended.
+QString dateCondition(const QString& column, const QString& op, const DateSpan& span, QVariantList& values)
+{
+    const QString o = op.trimmed();
+    if (o == QLatin1String("<") || o == QLatin1String(">=")) {
+        values << QVariant(span.start);
+        return column + op + QStringLiteral("?");
+    }
+    if (o == QLatin1String("<=")) {
+        values << QVariant(span.end);
+        return column + QStringLiteral(" < ?");
+    }
+    if (o == QLatin1String(">")) {
+        values << QVariant(span.end);
+        return column + QStringLiteral(" >= ?");
+    }
+    values << QVariant(span.start) << QVariant(span.end);
+    if (o == QLatin1String("<>"))
+        return QStringLiteral("(%1 < ? or %1 >= ?)").arg(column);
+    return QStringLiteral("(%1 >= ? and %1 < ?)").arg(column);   // "=" and Like
+}
+
 // One condition: the column, the operator with its blanks, and a mark.
 QString condition(const QStringList& columnList, Kind (*kindOf)(int), const SearchRow& row,
                   const QLocale& locale, QVariantList& values)
@@ -77,6 +146,15 @@ QString condition(const QStringList& columnList, Kind (*kindOf)(int), const Sear
     const QString value = row.value.trimmed();
     const Kind kind = kindOf(row.column);
 
+    if (kind == Kind::Date) {
+        const DateSpan span = parseDateSpan(value, locale);
+        if (span.start.isValid())
+            return dateCondition(column, op, span, values);
+        // Like with part of a date ("2011") matches the stored text.
+        if (op.trimmed() != QLatin1String("Like"))
+            throw SearchError(QStringLiteral("\"%1\" is not a date in the form %2.")
+                                  .arg(value, locale.dateFormat(QLocale::ShortFormat)));
+    }
     if (op.trimmed() == QLatin1String("Like")) {
         values << QVariant(QStringLiteral("%") + value + QStringLiteral("%"));
         // Numbers and times are matched on their stored text; the cast says
@@ -89,17 +167,13 @@ QString condition(const QStringList& columnList, Kind (*kindOf)(int), const Sear
     case Kind::Number:
         values << QVariant(parseNumber(value, column, locale));
         break;
-    case Kind::Date: {
-        const QDateTime date = parseShortDate(value, locale);
-        if (!date.isValid())
-            throw SearchError(QStringLiteral("\"%1\" is not a date in the form %2.")
-                                  .arg(value, locale.dateFormat(QLocale::ShortFormat)));
-        values << QVariant(date);
-        break;
-    }
+    case Kind::Date:
+        break;  // taken above
     case Kind::Text:
+        // Names are compared without regard to letter case, as Like is:
+        // "p" finds the test named "P" on either database.
         values << QVariant(value);
-        break;
+        return QStringLiteral("UPPER(%1)").arg(column) + op + QStringLiteral("UPPER(?)");
     }
     return column + op + QStringLiteral("?");
 }
@@ -135,37 +209,7 @@ SearchColumns searchColumns(const QSqlDatabase& db)
 
 QDateTime parseShortDate(const QString& text, const QLocale& locale)
 {
-    const QString value = text.trimmed();
-    if (value.isEmpty())
-        return {};
-    const QString shortDate = locale.dateFormat(QLocale::ShortFormat);
-    QStringList dateFormats;
-    if (!shortDate.contains(QLatin1String("yyyy"))) {
-        QString fourDigit = shortDate;
-        fourDigit.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-        dateFormats << fourDigit;
-    }
-    dateFormats << shortDate;
-    const QStringList timeFormats = {QString(),
-                                     locale.timeFormat(QLocale::ShortFormat),
-                                     locale.timeFormat(QLocale::LongFormat),
-                                     QStringLiteral("H:mm"),
-                                     QStringLiteral("H:mm:ss")};
-    for (const QString& dateFormat : dateFormats) {
-        for (const QString& timeFormat : timeFormats) {
-            const QString format =
-                timeFormat.isEmpty() ? dateFormat : dateFormat + QLatin1Char(' ') + timeFormat;
-            QDateTime date = locale.toDateTime(value, format);
-            if (!date.isValid())
-                continue;
-            // Two-digit years fall in 1930 to 2029, as the lab's desktop reads them.
-            const bool twoDigitYear = !format.contains(QLatin1String("yyyy"));
-            if (twoDigitYear && date.date().year() < 1930)
-                date = date.addYears(100);
-            return date;
-        }
-    }
-    return {};
+    return parseDateSpan(text, locale).start;
 }
 
 SearchStatement buildSearchStatement(const SearchColumns& columns, const SearchRows& tests,
@@ -199,8 +243,15 @@ SearchResult runSearch(const QSqlDatabase& db, const SearchStatement& statement,
     const Backend backend = db.driverName() == QLatin1String("QPSQL") ? Backend::Postgres : Backend::Sqlite;
     if (!query.prepare(adaptSql(statement.sql, backend)))
         throw DbError(query.lastError());
-    for (const QVariant& v : statement.values)
-        query.addBindValue(v);
+    for (const QVariant& v : statement.values) {
+        // The server's TIMESTAMP holds the workstation's wall-clock time, as
+        // the record classes store it: compare with that text, so that no
+        // time-zone setting of the session can shift the day.
+        if (backend == Backend::Postgres && v.typeId() == QMetaType::QDateTime)
+            query.addBindValue(v.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
+        else
+            query.addBindValue(v);
+    }
     if (!query.exec())
         throw DbError(query.lastError());
 

@@ -57,6 +57,11 @@ private:
 
 // The statement for the three test rows and the three additive rows. The
 // first row of each group decides whether that group takes part at all.
+// Texts compare without regard to letter case under every operator. A start
+// time condition compares with the date as typed: "=" (and Like with a whole
+// date) finds that calendar day, "<>" every other time, "<" and ">=" the
+// day's start, ">" and "<=" its end; a typed time narrows the day to that
+// minute.
 // Numbers are read in the locale's form or with a point; dates in the
 // locale's short date form, with or without a time. Throws SearchError.
 SearchStatement buildSearchStatement(const SearchColumns& columns, const SearchRows& tests,

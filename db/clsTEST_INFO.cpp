@@ -145,3 +145,11 @@ void clsTEST_INFO::assign(int column, const QVariant& value)
     case Col::SAFETY: m_SAFETY = toText(value); break;
     }
 }
+
+void clsTEST_INFO::assignNull(int column)
+{
+    // A test stored without a start time (by another program, or before the
+    // time was kept) has none: the current clock would be a made-up time.
+    if (static_cast<Col>(column) == Col::TEST_TIME)
+        m_TEST_TIME = QDateTime();
+}

@@ -44,6 +44,8 @@ public:
     void setTEST_NAME(const QString& v) { m_TEST_NAME = v; }
     QString Fluid_ID() const { return m_FLUID_ID; }
     void setFluid_ID(const QString& v) { m_FLUID_ID = v; }
+    // Invalid when the stored row has no start time (NULL): a report then
+    // shows no time rather than the moment it was made.
     QDateTime TEST_TIME() const { return m_TEST_TIME; }
     void setTEST_TIME(const QDateTime& v) { m_TEST_TIME = v; }
     QString RESEARCHER_NAME() const { return m_RESEARCHER_NAME; }
@@ -84,6 +86,7 @@ public:
 
 protected:
     void assign(int column, const QVariant& value) override;
+    void assignNull(int column) override;
 
 private:
     void prepareAll(clsConnection& connection);

@@ -180,8 +180,11 @@ void UnattendedRun::finish(Outcome outcome, const QString& detail)
     finished_ = true;
     phase_ = Phase::Done;
     timer_.stop();
-    // One more try for points a busy database refused during the run.
+    // One more try for points a busy database refused during the run; what
+    // still waits stays in the point journal (writer().keptText() says where).
     run_.retryPendingPoints();
+    // The write-ahead log is folded into the file while nothing records.
+    writer_.checkpoint();
     emit finished(outcome, detail);
 }
 

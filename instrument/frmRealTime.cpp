@@ -360,8 +360,21 @@ void frmRealTime::connectController() {
         m_panelSend->setText(m_sendResultText);
     });
     connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
+    // Once while the working directory's disk stays nearly full.
+    connect(m_writer.get(), &DatabasePointWriter::diskSpaceLow, this, [this](const QString& message) {
+        auto* panel = m_statusBar->findChild<QLabel*>(QStringLiteral("DiskSpace"));
+        if (!panel) {
+            panel = new QLabel(m_statusBar);
+            panel->setObjectName(QStringLiteral("DiskSpace"));
+            panel->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+            m_statusBar->addPermanentWidget(panel);
+        }
+        panel->setText(message);
+    });
     // Points still waiting when the run ends no longer go in with the next point.
     connect(c, &RunController::runEnded, this, [this] {
+        // The write-ahead log is folded into TZ360.db while the unit idles.
+        m_writer->checkpoint();
         if (m_controller->pointsPending() > 0)
             showPointBacklog(m_writer->lastError(), m_controller->pointsPending());
     });
@@ -669,14 +682,24 @@ bool frmRealTime::mayClose() {
         stopClicked();
     }
     const int pending = m_controller->pointsPending();
-    if (pending > 0 &&
-        !m_prompt.ask(this,
-                      QStringLiteral("%1 recorded points of test %2 are not stored yet. Close anyway and lose them?")
-                          .arg(pending)
-                          .arg(pendingTestNames()),
-                      windowTitle(), Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Exclamation))
-        return false;
-    return true;
+    if (pending == 0) return true;
+    // Points safe in the point journal are not lost by closing: the next
+    // start of the workstation (or tz360-cli flush-journal) stores them.
+    const int kept = m_writer->kept();
+    if (kept == pending) {
+        m_prompt.message(this,
+                         QStringLiteral("%1 recorded points of test %2 are not stored yet. %3")
+                             .arg(pending)
+                             .arg(pendingTestNames(), m_writer->keptText()),
+                         windowTitle(), Prompt::Icon::Information);
+        return true;
+    }
+    // Only those the disk had no room for are lost.
+    return m_prompt.ask(this,
+                        QStringLiteral("%1 recorded points of test %2 are not stored yet. Close anyway and lose them?")
+                            .arg(pending - kept)
+                            .arg(pendingTestNames()),
+                        windowTitle(), Prompt::Buttons::YesNoDefaultNo, Prompt::Icon::Exclamation);
 }
 
 void frmRealTime::unload() {

@@ -14,6 +14,9 @@ const QString kFixedKUnit = QStringLiteral("(lbf-s^n/ft^2)");
 QString resultsUnitLine(const ResultsTable& table)
 {
     QString line = QStringLiteral("Ramp  (min)   (F)                  (R^2)   (lbf-s^n/ft^2)   40     100    170 ");
+    // The temperatures below are the table's: in °C when its heading says so.
+    if (table.heading.value(2).contains(QStringLiteral("(C°)")))
+        line.replace(line.indexOf(QStringLiteral("(F)")), 3, QStringLiteral("(C)"));
     const QStringList kHeading = table.heading.value(7).split(u'\r');
     if (kHeading.size() < 2 || kHeading[1].trimmed().isEmpty())
         return line;

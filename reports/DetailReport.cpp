@@ -36,7 +36,7 @@ QList<DetailLine> detailLines(std::span<const ResultPoint> points)
 }
 
 QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint> points,
-                         const QLocale& locale)
+                         const QLocale& locale, const QString& makerWebAddress)
 {
     QString html = QStringLiteral(
         "<html><head><meta charset=\"utf-8\"></head><body style=\"font-family: 'DejaVu Sans', Arial; font-size: 8pt;\">");
@@ -92,8 +92,12 @@ QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint
     html += QStringLiteral("</tbody></table>");
 
     // Report footer.
-    html += QStringLiteral("<p align=\"center\"><br>Courtesy By Ostra Instrument Company %1</p>")
-                .arg(QString::fromLatin1(kMakerWebAddress));
+    // No address unless the lab gave one: a guessed one could send its
+    // customers to someone else's site.
+    QString footer = QStringLiteral("Courtesy By Ostra Instrument Company");
+    if (!makerWebAddress.trimmed().isEmpty())
+        footer += u' ' + makerWebAddress.trimmed();
+    html += QStringLiteral("<p align=\"center\"><br>%1</p>").arg(footer.toHtmlEscaped());
     html += QStringLiteral("</body></html>");
     return html;
 }

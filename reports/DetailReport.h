@@ -11,9 +11,6 @@
 
 namespace tz {
 
-// The maker's address printed under the report.
-inline constexpr const char* kMakerWebAddress = "www.ostrainstrument.com";
-
 // One detail line's values as the report shows them: the points ordered by
 // ramp, ramp step and time, the time in minutes, the viscosity in cP with
 // 0.0000001 added to the rate so that a point at rest is defined, and the
@@ -35,8 +32,9 @@ struct DetailLine {
 QList<DetailLine> detailLines(std::span<const ResultPoint> points);
 
 // The whole report as HTML. The column captions are the table's heading row,
-// which a paged document repeats at the top of every page.
+// which a paged document repeats at the top of every page. The footer names
+// the maker's web address only when the lab has set one (tz360.ini).
 QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint> points,
-                         const QLocale& locale = QLocale());
+                         const QLocale& locale = QLocale(), const QString& makerWebAddress = QString());
 
 }  // namespace tz

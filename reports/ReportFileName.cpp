@@ -32,4 +32,9 @@ QString reportFilePath(const QString& dir, const QString& testName, const QStrin
     return QDir(dir).filePath(safeFileStem(testName) + suffix);
 }
 
+QString briefReportPath(const QString& dir, const QString& testName)
+{
+    return reportFilePath(dir, testName, QStringLiteral(" brief.txt"));
+}
+
 }  // namespace tz

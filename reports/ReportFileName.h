@@ -16,4 +16,9 @@ QString safeFileStem(const QString& testName);
 // dir + safe stem + suffix (suffix with its dot, e.g. ".txt").
 QString reportFilePath(const QString& dir, const QString& testName, const QString& suffix);
 
+// Where the brief report of a test is saved unless the operator says
+// otherwise: "NAME brief.txt". Never "NAME.txt": that is the fixed-column file
+// a customer's system reads, and the brief report must not replace it.
+QString briefReportPath(const QString& dir, const QString& testName);
+
 }  // namespace tz

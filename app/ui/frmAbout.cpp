@@ -1,5 +1,7 @@
 #include "app/ui/frmAbout.h"
 
+#include "app/ProgramSettings.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -17,6 +19,13 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     auto* title = new QLabel(QStringLiteral("<b>TZ360 HPHT Automatic Rheometer</b>"), this);
     auto* version = new QLabel(QStringLiteral("Version 1.2.0.2      12-27-2011"), this);
     version->setObjectName(QStringLiteral("lblVersion"));
+    // The maker's web address only when the lab has set one in tz360.ini.
+    const QString address = ProgramSettings().makerWebAddress();
+    auto* web = new QLabel(address, this);
+    web->setObjectName(QStringLiteral("lblWebAddress"));
+    web->setTextFormat(Qt::PlainText);
+    web->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    web->setVisible(!address.isEmpty());
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
@@ -25,6 +34,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     auto* text = new QVBoxLayout;
     text->addWidget(title);
     text->addWidget(version);
+    text->addWidget(web);
     text->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(image);

@@ -366,8 +366,13 @@ void frmMain::overlapCharts() {
 void frmMain::showSetup() {
     auto* setup = new frmSetup(m_ws.settings, m_ws.connection, m_prompt);
     setup->setAttribute(Qt::WA_DeleteOnClose);
-    // However the setup window closes, the main window comes back.
-    connect(setup, &frmSetup::closed, this, &QWidget::show);
+    // However the setup window closes, the main window comes back, its
+    // results heading and numbers in the unit system chosen there.
+    connect(setup, &frmSetup::closed, this, [this] {
+        buildResultsHeading();
+        m_session->settingsMayHaveChanged();
+        show();
+    });
     hide();
     setup->show();
 }

@@ -1,5 +1,6 @@
 #include "reports/ui/DetailReportDocument.h"
 
+#include "app/ProgramSettings.h"
 #include "reports/DetailReport.h"
 #include "reports/ReportFile.h"
 
@@ -16,7 +17,7 @@ std::unique_ptr<QTextDocument> detailReportDocument(const TestInfoValues& info,
                                                     std::span<const ResultPoint> points)
 {
     auto document = std::make_unique<QTextDocument>();
-    document->setHtml(detailReportHtml(info, points));
+    document->setHtml(detailReportHtml(info, points, QLocale(), ProgramSettings().makerWebAddress()));
     document->setMetaInformation(QTextDocument::DocumentTitle,
                                  QStringLiteral("TZ360 Viscosity Test Report - ") + info.name);
     return document;

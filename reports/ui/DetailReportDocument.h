@@ -13,6 +13,7 @@ class QTextDocument;
 
 namespace tz {
 
+// The footer's web address is the one the lab set in tz360.ini, if any.
 std::unique_ptr<QTextDocument> detailReportDocument(const TestInfoValues& info,
                                                     std::span<const ResultPoint> points);
 

@@ -110,7 +110,7 @@ void ReportActions::briefSave()
 {
     if (!requireOpenTest())
         return;
-    const QString suggested = QDir::current().filePath(safeFileStem(m_session.name()) + QStringLiteral(".txt"));
+    const QString suggested = briefReportPath(QDir::currentPath(), m_session.name());
     const QString path = dialogs.saveFileName(&m_window, QStringLiteral("Brief Save"), suggested,
                                               QStringLiteral("All Files (*.*);;Text Files(*.txt)"),
                                               QStringLiteral("Text Files(*.txt)"));

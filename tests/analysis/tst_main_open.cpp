@@ -2,6 +2,8 @@
 // additives grids, the data filter, the shear-rate dialog and deleting the
 // opened test, over a real database in a temporary working directory.
 #include "StoredTests.h"
+#include "reports/XlsxCells.h"
+#include "reports/ui/ReportActions.h"
 #include "analysis/OpenedTestSession.h"
 #include "app/SettingsFile.h"
 #include "app/Workstation.h"
@@ -10,12 +12,14 @@
 #include "testinfo/frmOpenTest.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QChart>
 #include <QChartView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -192,6 +196,78 @@ private slots:
         QCOMPARE(results()->horizontalHeaderItem(9)->text(), QString("Visc\n@10 (cP)"));
         QCOMPARE(rowCells(results(), 0).mid(4), QStringList({"0.5000", "2.088555", "1.0000", "1.955721",
                                                              "2.258272", "342", "48", "34"}));
+    }
+
+    // The setup window changes the unit system while a test is open (SI
+    // with K' unit 0, then CGS): once it closes, the grid, the brief report
+    // and the spreadsheet show the numbers of the heading they stand under.
+    // K = 10 dyn-s^n/cm2 is 10 x 100 / 47880 x 100 = 2.088555 lbf-s^n/100 ft2;
+    // 212 °F is 100 °C, 500 psi is 3447 kPa.
+    void setupWindowChangesUnitsOfTheOpenedTest() {
+        Settings si;
+        si.unitSystem = UnitSI;
+        si.kPrimeUnit = 0;
+        QVERIFY(SettingsFile::write("initial.txt", {}, si));
+        ws->settings.unitSystem = UnitSI;
+        ws->settings.kPrimeUnit = 0;
+        struct Restore {
+            ~Restore() {
+                Settings cgs;
+                cgs.unitSystem = UnitCGS;
+                cgs.kPrimeUnit = 1;
+                SettingsFile::write("initial.txt", {}, cgs);
+            }
+        } restore;
+        auto* actions = w->findChild<ReportActions*>();
+        QStringList answers{dir.filePath("setup brief.txt"), dir.filePath("setup.xlsx")};
+        actions->dialogs.saveFileName = [&answers](QWidget*, const QString&, const QString&, const QString&,
+                                                   const QString&) { return answers.takeFirst(); };
+        actions->dialogs.openFile = [](const QString&) { return true; };
+
+        openThroughDialog("Gel 250F");
+        QCOMPARE(results()->horizontalHeaderItem(2)->text(), QString("Temp\n(C°)"));
+        QCOMPARE(rowCells(results(), 0), QStringList({"1", "20.", "100", "3447", "0.5000", "10.000000", "1.0000",
+                                                      "9.363990", "10.812604", "171", "108", "83"}));
+
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdSetup"), Qt::LeftButton);
+        QWidget* setup = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "frmSetup" && top->isVisible()) setup = top;
+        QVERIFY(setup);
+        // The operator goes to the hardware tab and clicks "CGS".
+        setup->findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(1);
+        auto* cgs = setup->findChild<QRadioButton*>("optCGS");
+        QTRY_VERIFY(cgs->isVisible());
+        QTest::mouseClick(cgs, Qt::LeftButton);
+        QCOMPARE(ws->settings.unitSystem, int(UnitCGS));
+        setup->close();
+        QTRY_VERIFY(w->isVisible());
+
+        const QStringList cgsRow{"1", "20.", "212", "500", "0.5000", "2.088555", "1.0000",
+                                 "1.955721", "2.258272", "171", "108", "83"};
+        QCOMPARE(results()->horizontalHeaderItem(2)->text(), QString("Temp\n(F°)"));
+        QCOMPARE(results()->horizontalHeaderItem(5)->text(), QString("Kv \nlb-f s/100 ft2"));
+        QCOMPARE(rowCells(results(), 0), cgsRow);
+
+        // Brief Save: the unit line and the numbers under it.
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdBriefPrint"), Qt::LeftButton);
+        QFile brief(dir.filePath("setup brief.txt"));
+        QVERIFY(brief.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(brief.readAll()).split("\r\n");
+        QVERIFY(lines.contains("Ramp  (min)   (F)                  (R^2)   (lb-f s/100 ft2) 40     100    170 "));
+        QVERIFY2(lines.contains("01    020.   212.0  0.500  2.08856  1.000  1.9557  2.2583    171.    108.    83."),
+                 qPrintable(lines.join('\n')));
+
+        // Brief Excel: °F heading over 212, the K values of the grid.
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdExportExcel"), Qt::LeftButton);
+        const QMap<QString, QVariant> cells = xlsx::readCells(dir.filePath("setup.xlsx"));
+        const int heading = xlsx::rowOf(cells, "Shear Ramp");
+        QVERIFY(heading > 0);
+        const QString first = QString::number(heading + 1);
+        QCOMPARE(cells.value("C" + QString::number(heading)).toString(), QString("Temp (°F)"));
+        QCOMPARE(cells.value("C" + first).toDouble(), 212.0);
+        QCOMPARE(cells.value("E" + first).toDouble(), 2.088555);
+        QCOMPARE(cells.value("G" + first).toDouble(), 1.955721);
     }
 
     void deletingTheOpenedTestClosesIt() {

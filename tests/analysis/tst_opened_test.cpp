@@ -114,6 +114,26 @@ private slots:
         QVERIFY2(lines[2].startsWith("2,21.,"), qPrintable(lines[2]));
     }
 
+    // A run that ended in a hold step: the grid has an empty row for ramp 3,
+    // the CSV one line per ramp with a result and nothing after them.
+    void cliAnalyzeLeavesOutRampsWithoutResults() {
+        TempDatabase db;
+        std::vector<ResultPoint> points = fixture::powerLawPoints(2, 0.5, 10);
+        points.push_back({3, 0, 1900, 212, 500, 100, 200, 0, 210});
+        fixture::storeTest(db.connection, "Ended in a hold", points);
+        QProcess cli;
+        cli.setWorkingDirectory(db.dir.path());
+        cli.start(qEnvironmentVariable("TZ360_CLI"), QStringList{"analyze", "Ended in a hold", "--unit-system", "1"});
+        QVERIFY(cli.waitForFinished(20000));
+        QCOMPARE(cli.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines[1].startsWith("1,20.,"), qPrintable(lines[1]));
+        // Ramp 2 shows the hold point that follows it: 1900 s = 31.7 min.
+        QVERIFY2(lines[2].startsWith("2,32.,"), qPrintable(lines[2]));
+        QCOMPARE(lines[3], QString());
+    }
+
     void cliAnalyzeRefuses_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");

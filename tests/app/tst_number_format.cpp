@@ -63,6 +63,12 @@ private slots:
         QTest::newRow("below one") << 0.5 << " .5";
         QTest::newRow("minus one") << -1.0 << "-1";
         QTest::newRow("large") << 170.0 << " 170";
+        // A print statement shows at most 15 significant digits.
+        QTest::newRow("15 digits, B2 stress") << 12.5 * 0.443326 / 1.696 << " 3.26743808962264";
+        QTest::newRow("binary noise dropped") << 0.1 + 0.2 << " .3";
+        QTest::newRow("negative noise dropped") << -(0.1 + 0.2) << "-.3";
+        QTest::newRow("15th digit rounds up") << 2.0 / 3.0 << " .666666666666667";
+        QTest::newRow("15 digits across the point") << 123456.78901234567 << " 123456.789012346";
     }
     void signPosition() {
         QFETCH(double, value);

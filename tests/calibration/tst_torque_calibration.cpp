@@ -200,7 +200,9 @@ private slots:
         d.bob = "XB5";
         d.viscosity = "100";
         d.changePerDegC = "-0.5";
-        d.records = {{0, 0.5}, {12.5, 1.234}, {-3, 10.25}};
+        // The last record: 12.5 dyn/cm2 on B2 is 12.5 x 0.443326 / 1.696 =
+        // 3.267438089622641509..., printed to 15 digits; 0.1 + 0.2 as .3.
+        d.records = {{0, 0.5}, {12.5, 1.234}, {-3, 10.25}, {12.5 * 0.443326 / 1.696, 0.1 + 0.2}};
         d.quality = 0.9987;
         const QStringList expected{
             "Torque Calibration Report of TZ360 Rheometer.",
@@ -217,13 +219,14 @@ private slots:
             " 0 " + QString(11, ' ') + " .5 ",
             " 12.5 " + QString(8, ' ') + " 1.234 ",
             "-3 " + QString(11, ' ') + " 10.25 ",
+            " 3.26743808962264 " + QString(10, ' ') + " .3 ",
             "   ",
             "Least square error is: 0.9987",
         };
         QCOMPARE(calibrationReportLines(d), expected);
 
         d.quality.reset();
-        QVERIFY(calibrationReportLines(d).last().startsWith("Least square error is: not checked, 3 records"));
+        QVERIFY(calibrationReportLines(d).last().startsWith("Least square error is: not checked, 4 records"));
 
         // Written with CR LF, replacing an older file.
         QTemporaryDir dir;
@@ -237,7 +240,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
         QVERIFY(text.startsWith("Torque Calibration Report of TZ360 Rheometer.\r\n\r\nCalibration Time:"));
-        QCOMPARE(text.count("\r\n"), 11 + 3);  // eleven lines besides the records
+        QCOMPARE(text.count("\r\n"), 11 + 4);  // eleven lines besides the records
         QString error;
         QVERIFY(!writeCalibrationReport(dir.filePath("no/such/folder/cal.txt"), d, &error));
         QVERIFY(!error.isEmpty());

@@ -47,8 +47,8 @@ void storeFourPoints(clsConnection& connection)
     }
 }
 
-// Every column but the key and the name at its default.
-void expectDefaults(const clsTEST_INFO& info)
+// Every column but the key, the name and the start time at its default.
+void expectDefaultsBesideTime(const clsTEST_INFO& info)
 {
     QCOMPARE(info.Fluid_ID(), QString());
     QCOMPARE(info.RESEARCHER_NAME(), QStringLiteral("UNKOWN"));
@@ -59,6 +59,12 @@ void expectDefaults(const clsTEST_INFO& info)
     QCOMPARE(info.PreTest_PH(), 7.0);
     QCOMPARE(info.PostTest_PH(), 7.0);
     QCOMPARE(info.All().value(11), QVariant(QString()));
+}
+
+// Every column but the key and the name at its default.
+void expectDefaults(const clsTEST_INFO& info)
+{
+    expectDefaultsBesideTime(info);
     QVERIFY(qAbs(info.TEST_TIME().secsTo(QDateTime::currentDateTime())) < 5);
 }
 
@@ -96,7 +102,10 @@ void TestDbTestTables::nullColumnsReadAsDefaults()
     QVERIFY(!info.Eof());
     QVERIFY(info.Test_Id() >= 1);
     QCOMPARE(info.TEST_NAME(), QStringLiteral("bare"));
-    expectDefaults(info);
+    expectDefaultsBesideTime(info);
+    // A row without a start time has none: not the moment it was read.
+    QVERIFY(!info.TEST_TIME().isValid());
+    QVERIFY(info.TEST_TIME().isNull());
 
     clsTEST_ADDITIVE additive;
     additive.setTESTId(9);
@@ -264,8 +273,13 @@ void TestDbTestTables::updateWithSentinelStoresNull()
     back.ConnectX(db.connection);
     back.setTEST_NAME("cleared time");
     back.GetTestDetail();
-    QVERIFY(qAbs(back.TEST_TIME().secsTo(QDateTime::currentDateTime())) < 5);
+    // No start time reads back as none, not as the moment of reading.
+    QVERIFY(!back.TEST_TIME().isValid());
     QVERIFY(!tz::listTests(db.connection).value(0).time.isValid());
+    // Saving the other columns of such a test keeps it without a time.
+    back.setFluid_ID("edited");
+    back.Update();
+    QCOMPARE(db.count("TEST_INFO", "TEST_TIME IS NULL AND FLUID_ID = 'edited'"), 1);
 }
 
 void TestDbTestTables::deleteRemovesEveryRowOfThatNameOnly()

@@ -1,6 +1,9 @@
-// Test search on a real TZ360.db: the statement as the operator's rows make
-// it, the rows it finds, and values that try to break out of it.
+// Test search on a real TZ360.db and on the lab server: the statement as the
+// operator's rows make it, the rows it finds, and values that try to break
+// out of it.
 #include "TempDatabase.h"
+
+#include <memory>
 
 #include "db/TestSearch.h"
 #include "db/clsTEST_ADDITIVE.h"
@@ -14,10 +17,14 @@ class TestSearch : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init();
+    void cleanup() { db.reset(); }
     void columnLists();
     void search_data();
     void search();
+    void operators_data();
+    void operators();
     void additiveLikeStatement();
     void hostileValuesChangeNothing();
     void badValues_data();
@@ -26,7 +33,7 @@ private slots:
     void shortDates();
 
 private:
-    TempDatabase db;
+    std::unique_ptr<TempDatabase> db;
     SearchColumns columns;
 };
 
@@ -61,9 +68,11 @@ QStringList names(const SearchResult& result)
 
 }  // namespace
 
-void TestSearch::initTestCase()
+void TestSearch::init()
 {
-    QVERIFY(db.connection.isOpen());
+    TZ360_USE_BACKEND_ROW();
+    db = std::make_unique<TempDatabase>();
+    QVERIFY(db->connection.isOpen());
     struct Test {
         const char* name;
         const char* fluid;
@@ -77,11 +86,12 @@ void TestSearch::initTestCase()
         {"Base gel", "WF-30", QDateTime(QDate(2010, 6, 1), QTime(9, 0)), "Ann", 1.5987, {{"Guar HPG", 30}}},
         {"O'Brien crosslink", "O'Brien's gel", QDateTime(QDate(2011, 3, 4), QTime(10, 0)), "Bob", 1.2276,
          {{"guar", 40}, {"Borate XL", 2}}},
-        {"Hot run", "CMHPG", QDateTime(QDate(2011, 12, 27), QTime(23, 59)), "Ann", 1.5987, {}},
+        // Stored with seconds and milliseconds, as a run's start is.
+        {"Hot run", "CMHPG", QDateTime(QDate(2011, 12, 27), QTime(23, 59, 30, 250)), "Ann", 1.5987, {}},
         {"Late run", "WF-30", QDateTime(QDate(2012, 1, 2), QTime(8, 30)), "Cid", 1.5987, {{"Breaker", 1}}},
     };
     clsTEST_INFO info;
-    info.ConnectX(db.connection);
+    info.ConnectX(db->connection);
     clsTEST_ADDITIVE additive;
     for (const Test& t : tests) {
         info.SetDefaults();
@@ -94,7 +104,7 @@ void TestSearch::initTestCase()
         info.AddNew();
         info.GetTestDetail();
         additive.setTESTId(info.Test_Id());
-        additive.ConnectX(db.connection);
+        additive.ConnectX(db->connection);
         for (const auto& [name, concentration] : t.additives) {
             additive.setADDITIVE_NM(QString::fromUtf8(name));
             additive.setADD_CONCEN(concentration);
@@ -102,7 +112,7 @@ void TestSearch::initTestCase()
             additive.AddNew();
         }
     }
-    columns = searchColumns(db.connection.ADOConnection());
+    columns = searchColumns(db->connection.ADOConnection());
 }
 
 void TestSearch::columnLists()
@@ -133,23 +143,23 @@ void TestSearch::search_data()
         << rows({{TEST_NAME, EQ, "   "}}) << SearchRows{} << kBase + order << all;
     QTest::newRow("apostrophe in a text value")
         << rows({{FLUID_ID, EQ, " O'Brien's gel "}}) << SearchRows{}
-        << kBase + " where  FLUID_ID = ?" + order << QStringList{"O'Brien crosslink"};
+        << kBase + " where  UPPER(FLUID_ID) = UPPER(?)" + order << QStringList{"O'Brien crosslink"};
     QTest::newRow("start time after a date")
         << rows({{TEST_TIME, GT, "1/1/2011"}}) << SearchRows{}
-        << kBase + " where  TEST_TIME > ?" + order << QStringList{"Late run", "Hot run", "O'Brien crosslink"};
+        << kBase + " where  TEST_TIME >= ?" + order << QStringList{"Late run", "Hot run", "O'Brien crosslink"};
     QTest::newRow("start time on or before a date and time")
         << rows({{TEST_TIME, LE, "12/27/11 11:59 PM"}}) << SearchRows{}
-        << kBase + " where  TEST_TIME <= ?" + order << QStringList{"Hot run", "O'Brien crosslink", "Base gel"};
+        << kBase + " where  TEST_TIME < ?" + order << QStringList{"Hot run", "O'Brien crosslink", "Base gel"};
     QTest::newRow("two test rows joined with and")
         << rows({{RESEARCHER, EQ, "Ann"}, {BOB_RADIUS, GE, "1.5"}, {FLUID_ID, LIKE, "MHP"}}) << SearchRows{}
-        << kBase + " where  RESEARCHER_NAME = ? and BOB_RADIUS >= ? and FLUID_ID Like ?" + order
+        << kBase + " where  UPPER(RESEARCHER_NAME) = UPPER(?) and BOB_RADIUS >= ? and FLUID_ID Like ?" + order
         << QStringList{"Hot run"};
     QTest::newRow("numeric column with Like matches the stored number")
         << rows({{BOB_RADIUS, LIKE, "2276"}}) << SearchRows{}
         << kBase + " where  CAST(BOB_RADIUS AS VARCHAR(1000)) Like ?" + order << QStringList{"O'Brien crosslink"};
     QTest::newRow("test and additive conditions")
         << rows({{FLUID_ID, NE, "CMHPG"}}) << rows({{ADD_CONCEN, LT, "35"}})
-        << kBase + " where  FLUID_ID <> ? and test_id in (select test_id from test_additive where  ADD_CONCEN < ?)" + order
+        << kBase + " where  UPPER(FLUID_ID) <> UPPER(?) and test_id in (select test_id from test_additive where  ADD_CONCEN < ?)" + order
         << QStringList{"Late run", "O'Brien crosslink", "Base gel"};
     QTest::newRow("test id as a number")
         << rows({{TEST_ID, LT, "3"}}) << SearchRows{}
@@ -165,10 +175,69 @@ void TestSearch::search()
     const SearchStatement statement = buildSearchStatement(columns, tests, additives, kUs);
     QCOMPARE(statement.sql, sql);
     QCOMPARE(statement.values.size(), sql.count(u'?'));
-    const SearchResult result = runSearch(db.connection.ADOConnection(), statement, kUs);
+    const SearchResult result = runSearch(db->connection.ADOConnection(), statement, kUs);
     QCOMPARE(names(result), found);
     QCOMPARE(result.headings,
              QStringList({"TEST_NAME", "RESEARCHER_NAME", "TEST_TIME", "FLUID_ID", "DESCRIPTION"}));
+}
+
+// Each operator on a text, a number and a start-time column, and the rows it
+// must find. Stored: 1 Base gel (WF-30, 6/1/2010 9:00, radius 1.5987),
+// 2 O'Brien crosslink (3/4/2011 10:00, 1.2276), 3 Hot run (12/27/2011
+// 23:59:30.250, 1.5987), 4 Late run (WF-30, 1/2/2012 8:30, 1.5987); found
+// newest id first.
+void TestSearch::operators_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("op");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("found");
+    const QString late = "Late run", hot = "Hot run", obrien = "O'Brien crosslink", base = "Base gel";
+
+    // Names in upper case order: BASE GEL < HOT RUN < LATE RUN < O'BRIEN ...;
+    // the value typed in lower case finds what its capitals would.
+    QTest::newRow("name >") << int(TEST_NAME) << int(GT) << "hot run" << QStringList{late, obrien};
+    QTest::newRow("name >=") << int(TEST_NAME) << int(GE) << "hot run" << QStringList{late, hot, obrien};
+    QTest::newRow("name <") << int(TEST_NAME) << int(LT) << "hot run" << QStringList{base};
+    QTest::newRow("name <=") << int(TEST_NAME) << int(LE) << "hot run" << QStringList{hot, base};
+    QTest::newRow("name =") << int(TEST_NAME) << int(EQ) << "hot run" << QStringList{hot};
+    QTest::newRow("name = capitals") << int(TEST_NAME) << int(EQ) << "HOT RUN" << QStringList{hot};
+    QTest::newRow("name <>") << int(TEST_NAME) << int(NE) << "hot run" << QStringList{late, obrien, base};
+    QTest::newRow("name Like") << int(TEST_NAME) << int(LIKE) << "RUN" << QStringList{late, hot};
+    QTest::newRow("fluid = lower case") << int(FLUID_ID) << int(EQ) << "wf-30" << QStringList{late, base};
+
+    QTest::newRow("radius >") << int(BOB_RADIUS) << int(GT) << "1.5987" << QStringList{};
+    QTest::newRow("radius >=") << int(BOB_RADIUS) << int(GE) << "1.5987" << QStringList{late, hot, base};
+    QTest::newRow("radius <") << int(BOB_RADIUS) << int(LT) << "1.5987" << QStringList{obrien};
+    QTest::newRow("radius <=") << int(BOB_RADIUS) << int(LE) << "1.5987" << QStringList{late, hot, obrien, base};
+    QTest::newRow("radius =") << int(BOB_RADIUS) << int(EQ) << "1.5987" << QStringList{late, hot, base};
+    QTest::newRow("radius <>") << int(BOB_RADIUS) << int(NE) << "1.5987" << QStringList{obrien};
+    QTest::newRow("radius Like") << int(BOB_RADIUS) << int(LIKE) << "2276" << QStringList{obrien};
+
+    // A date means its whole day: 12/27/2011 runs from 0:00 to 24:00.
+    QTest::newRow("time > the day") << int(TEST_TIME) << int(GT) << "12/27/2011" << QStringList{late};
+    QTest::newRow("time >= the day") << int(TEST_TIME) << int(GE) << "12/27/2011" << QStringList{late, hot};
+    QTest::newRow("time < the day") << int(TEST_TIME) << int(LT) << "12/27/2011" << QStringList{obrien, base};
+    QTest::newRow("time <= the day") << int(TEST_TIME) << int(LE) << "12/27/2011" << QStringList{hot, obrien, base};
+    QTest::newRow("time = the day") << int(TEST_TIME) << int(EQ) << "12/27/2011" << QStringList{hot};
+    QTest::newRow("time = two-digit year") << int(TEST_TIME) << int(EQ) << "12/27/11" << QStringList{hot};
+    QTest::newRow("time <> the day") << int(TEST_TIME) << int(NE) << "12/27/2011" << QStringList{late, obrien, base};
+    QTest::newRow("time Like the day") << int(TEST_TIME) << int(LIKE) << "12/27/2011" << QStringList{hot};
+    // With a time typed, that minute: 11:59 PM holds 23:59:30.250.
+    QTest::newRow("time = the minute") << int(TEST_TIME) << int(EQ) << "12/27/2011 11:59 PM" << QStringList{hot};
+    QTest::newRow("time = another minute") << int(TEST_TIME) << int(EQ) << "12/27/2011 11:58 PM" << QStringList{};
+    QTest::newRow("time < the minute") << int(TEST_TIME) << int(LT) << "12/27/2011 11:59 PM" << QStringList{obrien, base};
+}
+
+void TestSearch::operators()
+{
+    QFETCH(int, column);
+    QFETCH(int, op);
+    QFETCH(QString, value);
+    QFETCH(QStringList, found);
+    const SearchStatement statement = buildSearchStatement(columns, rows({{column, op, value}}), {}, kUs);
+    QVERIFY2(!statement.sql.contains(value), qPrintable(statement.sql));
+    QCOMPARE(names(runSearch(db->connection.ADOConnection(), statement, kUs)), found);
 }
 
 void TestSearch::additiveLikeStatement()
@@ -180,7 +249,7 @@ void TestSearch::additiveLikeStatement()
     QCOMPARE(statement.sql, kBase + " where test_id in (select test_id from test_additive where  "
                                     "ADDITIVE_NM Like ?) order by test_info.TEST_id desc");
     QCOMPARE(statement.values, QVariantList{QStringLiteral("%guar%")});
-    const SearchResult result = runSearch(db.connection.ADOConnection(), statement, kUs);
+    const SearchResult result = runSearch(db->connection.ADOConnection(), statement, kUs);
     QCOMPARE(names(result), QStringList({"O'Brien crosslink", "Base gel"}));
     // Each row: name, researcher, start time in the short form, fluid, description.
     QCOMPARE(result.rows[0], QStringList({"O'Brien crosslink", "Bob", "3/4/11 10:00 AM", "O'Brien's gel",
@@ -201,11 +270,11 @@ void TestSearch::hostileValuesChangeNothing()
             const SearchStatement s =
                 buildSearchStatement(columns, rows({{TEST_NAME, op, value}}), rows({{ADDITIVE_NM, op, value}}), kUs);
             QVERIFY2(!s.sql.contains(value.trimmed()), qPrintable(s.sql));
-            QVERIFY2(runSearch(db.connection.ADOConnection(), s, kUs).rows.isEmpty(), qPrintable(value));
+            QVERIFY2(runSearch(db->connection.ADOConnection(), s, kUs).rows.isEmpty(), qPrintable(value));
         }
     }
-    QCOMPARE(db.count("TEST_INFO"), 4);
-    QCOMPARE(db.count("TEST_ADDITIVE"), 4);
+    QCOMPARE(db->count("TEST_INFO"), 4);
+    QCOMPARE(db->count("TEST_ADDITIVE"), 4);
 }
 
 void TestSearch::badValues_data()

@@ -1,7 +1,7 @@
 // Points the database refused during a run, in the unit window against
 // tz360-sim on a pseudo-terminal: they wait through the end of the run, are
 // stored by the window's own retries once the database answers again, and
-// closing the window while they wait asks before giving them up.
+// closing the window while they wait says where the point journal keeps them.
 // With TZ360_SCREENSHOTS=<dir> the frame is saved there as a PNG file.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/DatabaseOutage.h"
@@ -10,6 +10,8 @@
 
 #include "app/Settings.h"
 #include "db/SequenceData.h"
+#include "instrument/JournalReplay.h"
+#include "instrument/PointJournal.h"
 #include "instrument/RunController.h"
 #include "instrument/frmMDIRealTime.h"
 #include "instrument/frmRealTime.h"
@@ -118,18 +120,18 @@ private slots:
                                                .arg(kept)),
                  qPrintable(points->text()));
 
-        // Closing while they wait asks; No keeps the window and its points.
-        prompt.answers = {false};
-        sub->close();
-        QCOMPARE(prompt.shown.size(), 1);
-        QCOMPARE(prompt.shown[0].text,
-                 QStringLiteral("%1 recorded points of test Held points are not stored yet. "
-                                "Close anyway and lose them?")
-                     .arg(kept));
-        QCOMPARE(prompt.shown[0].buttons, Prompt::Buttons::YesNoDefaultNo);
-        QCOMPARE(frame.unitWindow(1), unit);
-        QVERIFY(sub->isVisible());
-        QVERIFY(unit->portOpen());
+        // They are safe in the point journal meanwhile.
+        const QString journalDir = QDir(db.dir.path()).filePath("journal");
+        const auto journalPoints = [&] {
+            int n = 0;
+            for (const QString& name : QDir(journalDir).entryList({"*.journal"}, QDir::Files)) {
+                QFile f(QDir(journalDir).filePath(name));
+                if (f.open(QIODevice::ReadOnly))
+                    n += PointJournal::parse(f.readAll()).points.size();
+            }
+            return n;
+        };
+        QCOMPARE(journalPoints(), kept);
         if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
             frame.grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_kept_points.png"));
 
@@ -152,10 +154,39 @@ private slots:
                      QStringLiteral("Recorded points stored again after a database failure: %1. Instrument No. 1").arg(kept)),
                  qPrintable(logText));
 
-        // Nothing waits any more: the window closes without a question.
+        QCOMPARE(journalPoints(), 0);
+
+        // A second test loses the database again and the window is closed
+        // while its points wait: nothing is lost, so the window says where
+        // they are and closes; the next opening of the database stores them.
+        startTest(*unit, QStringLiteral("Held again"));
+        QVERIFY(run->running());
+        const int secondId = run->testId();
+        QTRY_VERIFY_WITH_TIMEOUT(run->pointsRecorded() >= 1, 15000);
+        tz::test::DatabaseOutage again(db);
+        QTRY_VERIFY_WITH_TIMEOUT(run->pointsPending() >= 2, 15000);
+        unit->stopClicked();
+        const int waiting = run->pointsPending();
+        const int recorded = run->pointsRecorded();
+        prompt.shown.clear();
         sub->close();
         QCOMPARE(prompt.shown.size(), 1);
+        QCOMPARE(prompt.shown[0].icon, Prompt::Icon::Information);
+        const QString file = QDir(journalDir).filePath(QDir(journalDir).entryList({"*.journal"}, QDir::Files).value(0));
+        QCOMPARE(prompt.shown[0].text,
+                 QStringLiteral("%1 recorded points of test Held again are not stored yet. %1 points kept in %2; "
+                                "they are stored when the database answers (tz360-cli flush-journal)")
+                     .arg(waiting)
+                     .arg(file));
         QVERIFY(!frame.unitWindow(1));
+        QCOMPARE(journalPoints(), waiting);
+        again.end();
+        // The closed window (and with it the lock on its journal) goes with the next turn of the event loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const ReplayResult replayed = replayJournals(db.connection, journalLocationFor(db.connection));
+        QCOMPARE(replayed.recovered, waiting);
+        QCOMPARE(db.count("TEST_RESULT", QStringLiteral("TEST_ID = %1").arg(secondId)), recorded);
+        QCOMPARE(journalPoints(), 0);
         sim->terminate();
         sim->waitForFinished(3000);
     }

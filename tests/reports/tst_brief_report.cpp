@@ -166,6 +166,9 @@ void TestBriefReport::kUnitOfTheTable_data()
         << "Ramp  (min)   (F)                  (R^2)   (dyn-s^n/cm2)    40     100    170 ";
     QTest::newRow("EI") << 2 << 0
         << "Ramp  (min)   (F)                  (R^2)   (lbf-s^n/ft2)    40     100    170 ";
+    // SI: the temperatures of the table are in °C, and the line says so.
+    QTest::newRow("SI") << 3 << 0
+        << "Ramp  (min)   (C)                  (R^2)   (dyn-s^n/cm2)    40     100    170 ";
 }
 
 void TestBriefReport::kUnitOfTheTable()

@@ -87,6 +87,7 @@ struct Bench {
     frmMain window{ws, prompt};
     ReportActions* actions = nullptr;
     QStringList saveCaptions;
+    QStringList suggestions;   // the file names the save dialogs offered
     QStringList answers;       // save dialog answers, in order
     QStringList opened;
     int previews = 0;
@@ -96,9 +97,10 @@ struct Bench {
     {
         window.load();
         actions = window.findChild<ReportActions*>();
-        actions->dialogs.saveFileName = [this](QWidget*, const QString& caption, const QString&, const QString&,
-                                               const QString&) {
+        actions->dialogs.saveFileName = [this](QWidget*, const QString& caption, const QString& suggested,
+                                               const QString&, const QString&) {
             saveCaptions << caption;
+            suggestions << suggested;
             return answers.isEmpty() ? QString() : answers.takeFirst();
         };
         actions->dialogs.openFile = [this](const QString& path) {
@@ -235,6 +237,9 @@ void TestReportWindows::commandsOnTheOpenedTest()
     // Brief Save: the chosen file holds the saved form of the report.
     b.answers << dir.filePath("brief.txt");
     b.click("cmdBriefPrint");
+    // Offered beside the Corvane file, never as it: accepting must not
+    // replace the file the customer's system reads.
+    QCOMPARE(b.suggestions.value(0), dir.filePath("WF130_run 2 brief.txt"));
     QFile brief(dir.filePath("brief.txt"));
     QVERIFY(brief.open(QIODevice::ReadOnly));
     const OpenedTestSession& s = b.window.openedTest();
