@@ -1,6 +1,8 @@
 #pragma once
-// The one object created at start-up: it owns the process-wide settings and
-// the database connection and hands them to every window by reference.
+// The one object created at start-up: it owns the process-wide settings, the
+// database connection and the list of tests its units are recording, and
+// hands them to every window by reference.
+#include "app/RunningTests.h"
 #include "app/Settings.h"
 #include "db/clsConnection.h"
 
@@ -11,6 +13,7 @@ namespace tz {
 struct Workstation {
     Settings settings;
     clsConnection connection;
+    RunningTests runningTests;
 };
 
 }  // namespace tz

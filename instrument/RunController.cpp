@@ -534,6 +534,11 @@ void RunController::sendSetPoint(double tempF, double shearRate)
 void RunController::shutDown(StopReason reason)
 {
     const bool wasRunning = running();
+    // Every automatic stop leaves its cause in the error log; an idle unit
+    // that reads hot is stopped on every frame and logs nothing.
+    if (wasRunning && reason == StopReason::OverTemperature)
+        logError(QStringLiteral(" Shut down due to sample or bath temperature above 451 F. Instrument No. ")
+                 + QString::number(unit_));
     port_.send(proto::stop());
     readings_.setPointF = 0;
     stepStart_ = 0;

@@ -78,7 +78,6 @@ void frmMDIRealTime::load() {
         m_regular[n - 1]->setEnabled(installed && !m_units[n - 1]);
         m_dynamic[n - 1]->setEnabled(installed);
     }
-    m_settings.unitSystem = hardware.unitSystem;
 }
 
 frmRealTime* frmMDIRealTime::unitWindow(int unit) const {
@@ -104,6 +103,8 @@ frmRealTime* frmMDIRealTime::addRegularUnit(int unit) {
     window->setUnitNumber(unit);
     m_units[unit - 1] = window;
     window->InitialInst(m_connection);
+    window->setSettings(&m_settings);
+    window->setRunningTests(m_running);
     connect(window, &frmRealTime::unloaded, this, &frmMDIRealTime::unitUnloaded);
     QMdiSubWindow* sub = m_area->addSubWindow(window);
     sub->setWindowTitle(window->windowTitle());

@@ -12,6 +12,7 @@ class clsConnection;
 namespace tz {
 
 class Prompt;
+class RunningTests;
 class frmDynamic;
 class frmRealTime;
 struct Settings;
@@ -25,7 +26,12 @@ public:
                    QWidget* parent = nullptr);
     ~frmMDIRealTime() override;
 
-    // Enables the add entries of the installed units and reads the unit system.
+    // The workstation's list of recording tests, handed to every unit window.
+    void setRunningTests(RunningTests* tests) { m_running = tests; }
+
+    // Enables the add entries of the installed units. The unit system is the
+    // one held in memory: the settings file may be older than the setup
+    // window's choice.
     void load();
 
     // "Regular Test" > "Add TZ360 Unit n": the unit window on its port, with
@@ -57,6 +63,7 @@ private:
     Settings& m_settings;
     clsConnection& m_connection;
     Prompt& m_prompt;
+    RunningTests* m_running = nullptr;
     QMdiArea* m_area;
     std::array<QAction*, kUnits> m_regular{};
     std::array<QAction*, kUnits> m_dynamic{};

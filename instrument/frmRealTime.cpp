@@ -1,6 +1,8 @@
 #include "instrument/frmRealTime.h"
 
 #include "app/NumberFormat.h"
+#include "app/RunningTests.h"
+#include "app/Settings.h"
 #include "app/ui/Prompt.h"
 #include "db/DbError.h"
 #include "db/NewTest.h"
@@ -167,6 +169,8 @@ void frmRealTime::createControls() {
     auto* zero = button(unit, "cmdZero", QStringLiteral("&Zero"));
     auto* preheatRow = new QHBoxLayout;
     auto* preheat = button(unit, "cmdPreheat", QStringLiteral("&Preheat"));
+    m_cmdZero = zero;
+    m_cmdPreheat = preheat;
     m_txtPreheat = new QLineEdit(QStringLiteral("150"), unit);
     m_txtPreheat->setObjectName(QStringLiteral("txtPreheat"));
     m_txtPreheat->setToolTip(QStringLiteral("Preheat temperature (°F)"));
@@ -212,10 +216,14 @@ void frmRealTime::createControls() {
     m_panelElapsedTime = panel(m_statusBar, "ElapsedTime");
     m_panelSend = panel(m_statusBar, "SendResult");
     m_panelPort = panel(m_statusBar, "UnitPort");
+    m_panelStopCause = panel(m_statusBar, "StopCause");
+    m_panelStopCause->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_panelStopCause->hide();
     m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
     m_statusBar->addWidget(m_panelElapsedTime, 1);
     m_statusBar->addWidget(m_panelSend, 2);
+    m_statusBar->addWidget(m_panelStopCause, 3);
     top->addWidget(m_statusBar);
 
     connect(select, &QPushButton::clicked, this, &frmRealTime::selectSequence);
@@ -224,11 +232,13 @@ void frmRealTime::createControls() {
     connect(start, &QPushButton::clicked, this, &frmRealTime::startClicked);
     connect(stop, &QPushButton::clicked, this, &frmRealTime::stopClicked);
     connect(m_cmdExit, &QPushButton::clicked, this, &frmRealTime::exitClicked);
+    // Zero and Preheat stop the rotor and send the bath elsewhere: never in
+    // the middle of a test (the buttons are greyed out then as well).
     connect(zero, &QPushButton::clicked, this, [this] {
-        if (m_controller) m_controller->zero();
+        if (m_controller && !m_controller->running()) m_controller->zero();
     });
     connect(preheat, &QPushButton::clicked, this, [this] {
-        if (m_controller) m_controller->preheat(val(m_txtPreheat->text()));
+        if (m_controller && !m_controller->running()) m_controller->preheat(val(m_txtPreheat->text()));
     });
     connect(m_chkSelfZero, &QCheckBox::toggled, this, [this](bool on) {
         if (m_controller) m_controller->setSelfZeroEnabled(on);
@@ -263,8 +273,65 @@ void frmRealTime::InitialInst(clsConnection& connection) {
     connectController();
 }
 
+void frmRealTime::setSettings(const Settings* settings) {
+    if (settings) m_live->setUnitSystem(settings->unitSystem);
+}
+
+QString stopCauseText(RunController::StopReason reason) {
+    using R = RunController::StopReason;
+    switch (reason) {
+    case R::OverTemperature:
+        return QStringLiteral("Test stopped: sample or bath temperature above 451 F.");
+    case R::LowViscosity:
+        return QStringLiteral("Test stopped: average viscosity below the shut-down viscosity.");
+    case R::SequenceShortened:
+        return QStringLiteral("Test stopped: the refreshed sequence has fewer steps.");
+    case R::TickFailures:
+        return QStringLiteral("Test stopped: the sequence values could not be worked through.");
+    case R::NoResponse:
+        return QStringLiteral("Test stopped: the unit does not answer.");
+    case R::EndOfSequence:
+    case R::Operator:
+        break;
+    }
+    return {};
+}
+
+void frmRealTime::showStopCause(RunController::StopReason reason) {
+    const QString text = stopCauseText(reason);
+    m_panelStopCause->setText(text);
+    m_panelStopCause->setVisible(!text.isEmpty());
+}
+
 void frmRealTime::connectController() {
     RunController* c = m_controller.get();
+    // While a test runs the unit takes no command that leaves its sequence.
+    connect(c, &RunController::runStateChanged, this, [this](RunController::RunState state) {
+        const bool idle = state == RunController::RunState::Idle;
+        for (QPushButton* b : {m_cmdZero, m_cmdPreheat}) {
+            b->setEnabled(idle);
+            b->setToolTip(idle ? QString() : kUnitCommandsDuringRun);
+        }
+    });
+    // An automatic stop says why, until the next test starts.
+    connect(c, &RunController::runEnded, this, &frmRealTime::showStopCause);
+    connect(c, &RunController::runStarted, this, [this] { showStopCause(RunController::StopReason::Operator); });
+    // The workstation's list of recording tests: a test whose points still
+    // wait for the database stays in it after its run.
+    connect(c, &RunController::runEnded, this, [this] {
+        if (!m_running) return;
+        if (m_controller->pointsPending() > 0)
+            m_running->setWaiting(unitNumber());
+        else
+            m_running->remove(unitNumber());
+    });
+    connect(c, &RunController::pointsRecovered, this, [this] {
+        if (!m_running) return;
+        if (m_controller->running())
+            m_running->removeWaiting(unitNumber());
+        else
+            m_running->remove(unitNumber());
+    });
     connect(c, &RunController::frameReceived, this, &frmRealTime::showFrame);
     connect(c, &RunController::statusTextChanged, m_lblStatus, &QLabel::setText);
     connect(c, &RunController::exitEnabledChanged, m_cmdExit, &QWidget::setEnabled);
@@ -522,6 +589,7 @@ void frmRealTime::startClicked() {
     case RunController::StartResult::Started:
         m_lblTestName->setText(QStringLiteral("Test: ") + fields.testName);
         m_testNames.insert(m_controller->testId(), fields.testName);
+        if (m_running) m_running->add(unitNumber(), m_controller->testId(), fields.testName);
         break;
     case RunController::StartResult::PressureTooLow:
         m_prompt.message(this, RunController::kPressureTooLowMessage);
@@ -640,6 +708,8 @@ void frmRealTime::unload() {
     m_timer.stop();
     m_retryTimer.stop();
     if (m_nameSeq) m_nameSeq->hide();
+    // Points still waiting are given up with the window.
+    if (m_running) m_running->remove(unitNumber());
     emit unloaded(unitNumber());
     m_link->close();
 }

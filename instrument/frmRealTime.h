@@ -25,6 +25,8 @@ namespace tz {
 
 class DatabasePointWriter;
 class LiveTestDisplay;
+class RunningTests;
+struct Settings;
 class StoredResultsRetrieval;
 struct StoredResults;
 struct TestInfoFields;
@@ -45,6 +47,12 @@ public:
     // "Unit n": the unit label, the caption and the error-log lines.
     void setUnitNumber(int unit);
     int unitNumber() const;
+
+    // The workstation's list of recording tests: this unit enters its test
+    // while it records it or holds points of it for the database.
+    void setRunningTests(RunningTests* tests) { m_running = tests; }
+    // The display settings held in memory: the live grid's unit system.
+    void setSettings(const Settings* settings);
 
     // This unit's line of BOBINFO.TXT: the default bob of a new test.
     void setMlBobStr(const QString& bob) { m_bobStr = bob; }
@@ -112,8 +120,11 @@ private:
     QString pendingTestNames() const;
     void retrievalFinished(const StoredResults& results);
 
+    void showStopCause(RunController::StopReason reason);
+
     Prompt& m_prompt;
     clsConnection* m_connection = nullptr;
+    RunningTests* m_running = nullptr;
     std::unique_ptr<UnitLink> m_link;
     std::unique_ptr<DatabasePointWriter> m_writer;
     std::unique_ptr<RunController> m_controller;
@@ -164,11 +175,19 @@ private:
     QLabel* m_panelStartTime = nullptr;
     QLabel* m_panelElapsedTime = nullptr;
     QLabel* m_panelSend = nullptr;
+    QLabel* m_panelStopCause = nullptr;
+    QPushButton* m_cmdZero = nullptr;
+    QPushButton* m_cmdPreheat = nullptr;
 };
 
 inline const QString kSetPointQuestion =
     QStringLiteral("Do you reall want to change the temperature setpoint? ");
 inline const QString kSetPointTitle = QStringLiteral("Change Confirmation.");
+// Why Zero and Preheat are greyed out while a test runs.
+inline const QString kUnitCommandsDuringRun =
+    QStringLiteral("Not while a test runs: the unit would stop the rotor and leave the sequence. Stop the test first.");
+// The status-bar text of a run that ended without the operator.
+QString stopCauseText(RunController::StopReason reason);
 inline const QString kStopTestBeforeSequence =
     QStringLiteral("A test is running on this unit. Stop it before selecting another sequence.");
 

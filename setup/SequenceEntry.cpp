@@ -35,6 +35,7 @@ SequenceEntry entryFromSequence(const SequenceData& s, int unitSystem) {
                         shownTemperature(step.tempF, unitSystem),
                         shownTolerance(step.startErrorF, unitSystem), plainNumber(step.shearRate),
                         plainNumber(step.runRamp)});
+        e.storedTemps.append({step.tempF, step.startErrorF});
     }
     for (int i = 0; i < kRampRows; ++i)
         e.ramp.append(i < s.rampShearRates.size() ? plainNumber(s.rampShearRates[i]) : QString());
@@ -59,13 +60,20 @@ SequenceData sequenceFromEntry(const SequenceEntry& e, int unitSystem) {
     s.shutDownATime = val(e.shutDownATime);
     s.shutDownVisc = val(e.shutDownVisc);
     s.sampleInterval = intervalSeconds(val(e.sampleInterval));
-    for (const QStringList& row : e.steps) {
+    for (qsizetype r = 0; r < e.steps.size(); ++r) {
+        const QStringList& row = e.steps[r];
         auto cell = [&row](int c) { return c < row.size() ? val(row[c]) : 0.0; };
+        auto text = [&row](int c) { return c < row.size() ? row[c].trimmed() : QString(); };
+        const StoredStepTemps stored = r < e.storedTemps.size() ? e.storedTemps[r] : StoredStepTemps{};
         SequenceStep step;
         step.rampNo = cell(0);
         step.elapseTimeMin = cell(1);
-        step.tempF = storedTemperature(cell(2), unitSystem);
-        step.startErrorF = storedTolerance(cell(3), unitSystem);
+        step.tempF = stored.tempF && text(2) == shownTemperature(*stored.tempF, unitSystem)
+                         ? *stored.tempF
+                         : storedTemperature(cell(2), unitSystem);
+        step.startErrorF = stored.toleranceF && text(3) == shownTolerance(*stored.toleranceF, unitSystem)
+                               ? *stored.toleranceF
+                               : storedTolerance(cell(3), unitSystem);
         step.shearRate = cell(4);
         step.runRamp = cell(5);
         s.steps.append(step);

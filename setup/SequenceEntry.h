@@ -7,11 +7,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace tz {
 
 inline constexpr int kMaxSequenceSteps = 98;
 inline constexpr int kRampRows = 40;
 inline constexpr int kStepColumns = 6;  // step no, time, temp, error, shear rate, ramp?
+
+// The stored °F values a step row's temperature and tolerance cells were
+// filled from; none for a row the operator typed or inserted.
+struct StoredStepTemps {
+    std::optional<double> tempF;
+    std::optional<double> toleranceF;
+};
 
 struct SequenceEntry {
     QString timeBeforeRead;    // s
@@ -21,6 +30,10 @@ struct SequenceEntry {
     QString shutDownVisc;      // cP, empty for 0
     QString sampleInterval;    // s
     QList<QStringList> steps;  // one row of kStepColumns texts per step
+    // Beside steps (row for row, may be shorter): what each row was loaded
+    // from. A cell whose text is still what its stored value shows keeps that
+    // value on saving; the °C shown is rounded and would not read back.
+    QList<StoredStepTemps> storedTemps;
     QStringList ramp;          // ramp grid rows 1 to 40, top first
 };
 
@@ -28,7 +41,8 @@ struct SequenceEntry {
 SequenceEntry entryFromSequence(const SequenceData& sequence, int unitSystem);
 
 // The values to store for what the operator typed (numbers read leniently;
-// °C set points converted to °F). Key and name are left for the caller.
+// °C set points converted to °F). A temperature or tolerance cell left as it
+// was loaded keeps its stored value. Key and name are left for the caller.
 SequenceData sequenceFromEntry(const SequenceEntry& entry, int unitSystem);
 
 // The shear-ramp list stored for the ramp grid: rows from the top until the

@@ -195,6 +195,14 @@ bool ChartPanel::overlay(const OpenedTest& test)
         m_prompt.message(m_stack, refusal->text, refusal->title, Prompt::Icon::None);
         return false;
     }
+    // A second copy of the same test would only draw over the first.
+    for (const Charted& shown : m_overlays) {
+        if (shown.name == test.info.name) {
+            m_prompt.message(m_stack, QStringLiteral("Test is already overlapped!"),
+                             QStringLiteral("Selection Error."), Prompt::Icon::None);
+            return false;
+        }
+    }
     m_overlays.append(charted(test));
     redraw();
     return true;

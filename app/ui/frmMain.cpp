@@ -393,6 +393,7 @@ void frmMain::showRealTime() {
     if (!m_realTime) {
         auto* frame = new frmMDIRealTime(m_ws.settings, m_ws.connection, m_prompt);
         frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->setRunningTests(&m_ws.runningTests);
         frame->load();
         m_realTime = frame;
     }

@@ -1,7 +1,6 @@
 #include "instrument/ui/LiveTestDisplay.h"
 
 #include "analysis/ResultsHeading.h"
-#include "app/SettingsFile.h"
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 #include "instrument/PointWriter.h"
@@ -54,8 +53,7 @@ void fit(QValueAxis* axis, double lo, double hi)
 LiveTestDisplay::LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int unitSystem)
     : QObject(&chartFrame), grid_(grid)
 {
-    unitSystem_ = unitSystem != 0 ? unitSystem
-                                  : SettingsFile::readHardware(SettingsFile::defaultPath()).unitSystem;
+    unitSystem_ = unitSystem;
     analysis_.reset(1.5987, unitSystem_);
 
     chart_ = new QChart;
@@ -90,6 +88,20 @@ LiveTestDisplay::LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int un
     layout->addWidget(view_);
 
     // The heading is built when the window loads.
+    showHeading();
+    clear();
+}
+
+void LiveTestDisplay::setUnitSystem(int unitSystem)
+{
+    unitSystem_ = unitSystem;
+    analysis_.reset(1.5987, unitSystem_);
+    showHeading();
+    clear();
+}
+
+void LiveTestDisplay::showHeading()
+{
     const QStringList heading = LiveRampAnalysis::heading(unitSystem_);
     grid_.setColumnCount(kResultsColumns);
     QStringList labels;
@@ -102,7 +114,6 @@ LiveTestDisplay::LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int un
     const int wide = grid_.fontMetrics().horizontalAdvance(QStringLiteral("dyn-s^n/cm2")) + 16;
     grid_.horizontalHeader()->setDefaultSectionSize(std::max(grid_.logicalDpiX() * 940 / 1440, wide));
     grid_.setWordWrap(false);
-    clear();
 }
 
 void LiveTestDisplay::startTest(clsConnection& connection, int testId)

@@ -20,9 +20,13 @@ namespace tz {
 class LiveTestDisplay : public QObject {
     Q_OBJECT
 public:
-    // unitSystem 0 reads it from initial.txt of the working directory, as the
-    // frame does when it loads.
+    // The unit system is the workstation's, as held in memory (0, never
+    // set, shows CGS).
     LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int unitSystem = 0);
+
+    // The unit system of the grid: the heading is built again and the grid
+    // and chart cleared.
+    void setUnitSystem(int unitSystem);
 
     // A new test: reads its bob radius from its TEST_INFO row, clears the
     // chart and the grid (heading and one empty row).
@@ -39,6 +43,7 @@ public:
     QChartView* chartView() const { return view_; }
 
 private:
+    void showHeading();
     void showGrid();
     void showChart();
 

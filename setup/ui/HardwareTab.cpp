@@ -93,10 +93,12 @@ void HardwareTab::load() {
         const int port = hw.ports[i];
         m_cmbUnit[i]->setCurrentIndex(port >= 0 && port <= kPorts ? port : -1);
     }
-    // A code no option stands for would show °C headings beside a checked
-    // CGS; it is read as CGS instead.
-    const int code = hw.unitSystem >= tz::UnitCGS && hw.unitSystem <= tz::UnitSI ? hw.unitSystem
-                                                                                 : tz::UnitCGS;
+    // The unit system is the one held in memory: read from the file at
+    // start-up, or chosen here since (and perhaps not saved). A code no
+    // option stands for would show °C headings beside a checked CGS; it is
+    // read as CGS instead.
+    const int held = m_settings.unitSystem;
+    const int code = held >= tz::UnitCGS && held <= tz::UnitSI ? held : tz::UnitCGS;
     (code == tz::UnitEI ? m_optEI : code == tz::UnitSI ? m_optSI : m_optCGS)->setChecked(true);
     m_settings.unitSystem = code;
 }

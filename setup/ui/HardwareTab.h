@@ -19,8 +19,8 @@ public:
     HardwareTab(tz::Settings& settings, tz::Prompt& prompt, const QString& settingsPath,
                 QWidget* parent = nullptr);
 
-    // Selects the ports and the unit system from the settings file and makes
-    // that unit system the one in use.
+    // Selects the ports from the settings file and the unit system held in
+    // memory (which the file may not hold yet).
     void load();
 
 signals:

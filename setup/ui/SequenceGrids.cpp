@@ -81,6 +81,38 @@ void insertStepRow(QTableWidget* grid, int row, const QStringList& cells) {
         grid->setItem(row, c, cell(c < cells.size() ? cells[c] : QString(), c != 0));
 }
 
+namespace {
+constexpr int kStoredRole = Qt::UserRole + 1;
+constexpr int kTempColumn = 2;
+constexpr int kToleranceColumn = 3;
+
+void setStored(QTableWidget* grid, int row, int column, const std::optional<double>& value) {
+    if (QTableWidgetItem* item = grid->item(row, column))
+        item->setData(kStoredRole, value ? QVariant(*value) : QVariant());
+}
+
+std::optional<double> stored(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    const QVariant v = item ? item->data(kStoredRole) : QVariant();
+    if (!v.isValid()) return std::nullopt;
+    return v.toDouble();
+}
+}  // namespace
+
+void setStoredTemps(QTableWidget* grid, const QList<tz::StoredStepTemps>& values) {
+    for (int r = 0; r < grid->rowCount() && r < values.size(); ++r) {
+        setStored(grid, r, kTempColumn, values[r].tempF);
+        setStored(grid, r, kToleranceColumn, values[r].toleranceF);
+    }
+}
+
+QList<tz::StoredStepTemps> storedTemps(const QTableWidget* grid) {
+    QList<tz::StoredStepTemps> values;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        values.append({stored(grid, r, kTempColumn), stored(grid, r, kToleranceColumn)});
+    return values;
+}
+
 void renumberSteps(QTableWidget* grid) {
     for (int r = 0; r < grid->rowCount(); ++r)
         grid->setItem(r, 0, cell(QString::number(r + 1), false));

@@ -5,6 +5,10 @@
 #include <QList>
 #include <QStringList>
 
+namespace tz {
+struct StoredStepTemps;
+}
+
 class QTableWidget;
 
 namespace SequenceGrids {
@@ -15,6 +19,10 @@ void setStepsHeadings(QTableWidget* grid, int unitSystem);
 void setStepRows(QTableWidget* grid, const QList<QStringList>& rows);
 QList<QStringList> stepRows(const QTableWidget* grid);
 void insertStepRow(QTableWidget* grid, int row, const QStringList& cells);
+// The stored °F values behind the temperature and tolerance cells, row for
+// row; they move with their rows when steps are inserted or deleted.
+void setStoredTemps(QTableWidget* grid, const QList<tz::StoredStepTemps>& stored);
+QList<tz::StoredStepTemps> storedTemps(const QTableWidget* grid);
 // Step numbers 1, 2, ... down column 0.
 void renumberSteps(QTableWidget* grid);
 

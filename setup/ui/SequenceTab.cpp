@@ -305,6 +305,7 @@ void SequenceTab::showEntry(const tz::SequenceEntry& e) {
     m_txtSampleInterval->setText(e.sampleInterval);
     SequenceGrids::setStepsHeadings(m_grid1, m_settings.unitSystem);
     SequenceGrids::setStepRows(m_grid1, e.steps);
+    SequenceGrids::setStoredTemps(m_grid1, e.storedTemps);
     SequenceGrids::setRampCells(m_grid3, e.ramp);
     m_loading = false;
 }
@@ -318,6 +319,7 @@ tz::SequenceEntry SequenceTab::entry() const {
     e.shutDownVisc = m_txtShutDownVisc->text();
     e.sampleInterval = m_txtSampleInterval->text();
     e.steps = SequenceGrids::stepRows(m_grid1);
+    e.storedTemps = SequenceGrids::storedTemps(m_grid1);
     e.ramp = SequenceGrids::rampCells(m_grid3);
     return e;
 }

@@ -99,6 +99,8 @@ void TestListDialog::reload() {
         m_grid->setItem(r, 2, new QTableWidgetItem(t.researcher));
     }
     if (!tests.isEmpty()) m_grid->setCurrentCell(0, 0);
+    // The highlighted test is the one OK takes: the name box shows it.
+    m_txtSeqName->setText(tests.isEmpty() ? QString() : tests.first().name);
 }
 
 }  // namespace tz

@@ -22,7 +22,8 @@ public:
     void setTestName(const QString& name);
     // The names in the list, top to bottom.
     QStringList listedNames() const;
-    // Reads the stored tests again and refills the list (row 1 selected).
+    // Reads the stored tests again and refills the list (row 1 selected and
+    // its name in the name box; an empty list empties the box).
     // Database errors are shown and leave an empty list.
     void reload();
 

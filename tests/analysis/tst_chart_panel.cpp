@@ -229,6 +229,10 @@ private slots:
 
         QVERIFY(panel->overlayTest("Gel 30 HT"));
         QVERIFY(panel->overlayTest("Gel 25 HT"));
+        // A test already overlaid is refused as the opened one is.
+        QVERIFY(!panel->overlayTest("Gel 30 HT"));
+        QCOMPARE(prompt->lastText(), QString("Test is already overlapped!"));
+        QCOMPARE(prompt->shown.last().title, QString("Selection Error."));
         s = lines(view);
         QCOMPARE(s.size(), 3);
         QCOMPARE(s[0]->name(), QString("Hand"));

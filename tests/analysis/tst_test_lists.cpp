@@ -74,8 +74,8 @@ private slots:
         QCOMPARE(column(open.list(), 1).first(), QString("2026-03-02 08:30:00"));
         QCOMPARE(column(open.list(), 2).first(), QString("M. Chen"));
         QCOMPARE(open.list()->currentRow(), 0);
-        // Row 1 is selected but its name is only taken on a click.
-        QVERIFY(open.testName().isEmpty());
+        // Row 1 is highlighted and its name is in the box: OK takes it.
+        QCOMPARE(open.testName(), QString("Gel B 250F"));
         const QRect row0 = open.list()->visualItemRect(open.list()->item(0, 0));
         QTest::mouseClick(open.list()->viewport(), Qt::LeftButton, {}, row0.center());
         QCOMPARE(open.testName(), QString("Gel B 250F"));
@@ -124,7 +124,10 @@ private slots:
 
         QTest::mouseClick(open.findChild<QPushButton*>("cmdDelete"), Qt::LeftButton);
         QCOMPARE(column(open.list(), 0), QStringList({"Gel B 250F", "Linear 80F"}));
+        // Nothing is chosen after a deletion: no name and no highlighted row.
         QVERIFY(open.testName().isEmpty());
+        QCOMPARE(open.list()->currentRow(), -1);
+        QVERIFY(open.list()->selectedItems().isEmpty());
         QCOMPARE(deleted.count(), 1);
         QCOMPARE(deleted.first().first().toString(), QString("Gel A 150F"));
         QCOMPARE(db.count("TEST_RESULT"), 12);

@@ -132,6 +132,7 @@ private slots:
         connection.OpenDB(QString(), QString(), QString(), QString());
         QVERIFY(connection.isOpen());
         Settings settings;
+        settings.unitSystem = 2;  // as the start-up read of initial.txt leaves it
         ScriptedPrompt prompt;
         frmMDIRealTime frame(settings, connection, prompt);
         frame.load();
@@ -279,6 +280,9 @@ private slots:
         ScriptedPrompt prompt;
         frmRealTime unit(prompt);
         unit.InitialInst(connection);
+        Settings settings;
+        settings.unitSystem = 2;
+        unit.setSettings(&settings);
         QSqlQuery q(connection.ADOConnection());
         QVERIFY(q.exec("INSERT INTO TEST_INFO (TEST_NAME, BOB_RADIUS) VALUES ('live run', 1.2276)"));
         const int id = q.lastInsertId().toInt();

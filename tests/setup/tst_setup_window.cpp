@@ -49,7 +49,8 @@ SequenceData sequence(const QString& name, const QList<SequenceStep>& steps,
     return s;
 }
 
-// A working directory of its own with TZ360.db and, when asked, initial.txt.
+// A working directory of its own with TZ360.db and, when asked, initial.txt
+// and the unit system the start-up read of that file leaves in memory.
 struct Bench {
     QTemporaryDir dir;
     QString previousDir = QDir::currentPath();
@@ -65,6 +66,7 @@ struct Bench {
             tz::Settings file;
             file.unitSystem = unitSystem;
             tz::SettingsFile::write(tz::SettingsFile::defaultPath(), {}, file);
+            settings.unitSystem = unitSystem;
         }
     }
     ~Bench() {
@@ -154,6 +156,8 @@ private slots:
     void saveChangeChecks();
     void rampListStopsAtFirstBlankRow();
     void celsiusRoundTrip();
+    void untouchedTemperaturesKeepStoredValues_data();
+    void untouchedTemperaturesKeepStoredValues();
     void rampEnterMovesDown();
     void insertStep();
     void insertRefusedAtMaximum();
@@ -372,15 +376,87 @@ void TestSetupWindow::celsiusRoundTrip() {
     QCOMPARE(b.cell(b.steps(), 0, 2), QStringLiteral("93.3"));
     QCOMPARE(b.cell(b.steps(), 0, 3), QStringLiteral("5.6"));
     QCOMPARE(b.cell(b.steps(), 1, 2), QStringLiteral("25."));  // "##0.#" keeps the point
+    // A typed °C set point is stored rounded down to whole °F.
+    QVERIFY(typeIntoCell(b.steps(), 0, 2, "93.2"));
+    b.steps()->setCurrentCell(1, 1);
     b.click("cmdSaveChange");
     QVERIFY(b.prompt.shown.isEmpty());
     const auto s = b.stored("S");
-    QCOMPARE(s->steps[0].tempF, 199.0);       // 93.3 °C = 199.94 °F, rounded down
-    QCOMPARE(s->steps[0].startErrorF, 10.0);  // 5.6 °C = 10.08 °F
+    QCOMPARE(s->steps[0].tempF, 199.0);       // 93.2 °C = 199.76 °F, rounded down
+    QCOMPARE(s->steps[0].startErrorF, 10.0);  // untouched
     QCOMPARE(s->steps[1].tempF, 77.0);
     // The window now shows what was stored: 199 °F is 92.8 °C.
     QCOMPARE(b.cell(b.steps(), 0, 2), QStringLiteral("92.8"));
     QCOMPARE(b.cell(b.steps(), 0, 3), QStringLiteral("5.6"));
+}
+
+// A temperature or tolerance cell the operator did not touch keeps its stored
+// °F exactly, whatever the rounded °C it shows; a typed one is converted and
+// rounded down. Worked by hand, in EI and SI alike (both show °C):
+//   stored °F    shown °C    typed °C    stored after Save
+//   step 1  75 / 10   23.9 / 5.6   23.8 / -    74 (23.8 x 1.8 + 32 = 74.84) / 10
+//   step 2  85 / 15   29.4 / 8.3   -    / -    85 / 15  (not 84 / 14 from 29.4 / 8.3)
+//   step 3 200 / 10   93.3 / 5.6   -    / 8.3  200 / 14 (8.3 x 1.8 = 14.94)
+//   step 4 150 /  5   65.6 / 2.8   30   / -    86 (30 x 1.8 + 32) / 5
+void TestSetupWindow::untouchedTemperaturesKeepStoredValues_data() {
+    QTest::addColumn<int>("unitSystem");
+    QTest::newRow("EI") << int(tz::UnitEI);
+    QTest::newRow("SI") << int(tz::UnitSI);
+}
+
+void TestSetupWindow::untouchedTemperaturesKeepStoredValues() {
+    QFETCH(int, unitSystem);
+    Bench b(unitSystem);
+    const QList<SequenceStep> demo{step(1, 10, 75, 10), step(2, 20, 85, 15), step(3, 30, 200, 10),
+                                   step(4, 40, 150, 5)};
+    b.store(sequence("Demo copy", demo, {100}));
+    b.open();
+    QCOMPARE(b.cell(b.steps(), 1, 2), QStringLiteral("29.4"));
+    QCOMPARE(b.cell(b.steps(), 1, 3), QStringLiteral("8.3"));
+
+    // Only the shut-down boxes change.
+    b.get<QLineEdit>("txtShutDownATime")->setText("30");
+    b.get<QLineEdit>("txtShutDownVisc")->setText("100");
+    b.click("cmdSaveChange");
+    QVERIFY2(b.prompt.shown.isEmpty(), qPrintable(b.prompt.lastText()));
+    auto s = b.stored("Demo copy");
+    QCOMPARE(s->shutDownATime, 30.0);
+    QCOMPARE(s->steps.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(s->steps[i].tempF, demo[i].tempF);
+        QCOMPARE(s->steps[i].startErrorF, demo[i].startErrorF);
+    }
+
+    // Three cells typed; the rest keep their values, also after a step above
+    // them was deleted and one inserted.
+    QVERIFY(typeIntoCell(b.steps(), 0, 2, "23.8"));
+    QVERIFY(typeIntoCell(b.steps(), 2, 3, "8.3"));
+    QVERIFY(typeIntoCell(b.steps(), 3, 2, "30"));
+    b.steps()->setCurrentCell(1, 1);
+    b.click("cmdSaveChange");
+    QVERIFY2(b.prompt.shown.isEmpty(), qPrintable(b.prompt.lastText()));
+    s = b.stored("Demo copy");
+    const double expected[4][2] = {{74, 10}, {85, 15}, {200, 14}, {86, 5}};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(s->steps[i].tempF, expected[i][0]);
+        QCOMPARE(s->steps[i].startErrorF, expected[i][1]);
+    }
+
+    b.steps()->setCurrentCell(0, 1);
+    b.click("cmdDeleteStep");
+    answerInsertStep(true, "5", "40", "2", "100");
+    b.steps()->setCurrentCell(0, 1);
+    b.click("cmdInsertStep");
+    QCOMPARE(b.steps()->rowCount(), 4);
+    b.click("cmdSaveChange");
+    QVERIFY2(b.prompt.shown.isEmpty(), qPrintable(b.prompt.lastText()));
+    s = b.stored("Demo copy");
+    // The inserted step: 40 x 1.8 + 32 = 104, 2 x 1.8 = 3.6 -> 3.
+    const double afterEdit[4][2] = {{104, 3}, {85, 15}, {200, 14}, {86, 5}};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(s->steps[i].tempF, afterEdit[i][0]);
+        QCOMPARE(s->steps[i].startErrorF, afterEdit[i][1]);
+    }
 }
 
 // After Save Change the boxes and cells show the stored values, as selecting
@@ -877,13 +953,21 @@ void TestSetupWindow::hardwareTab() {
     QCOMPARE(file.readAll(), expected);
     QVERIFY(b.window->isVisible());
 
-    // Opened again, the window shows what was saved.
+    // Opened again, the window shows the saved ports and the unit system held
+    // in memory, even one chosen since and not saved.
     b.window.reset();
-    b.settings.unitSystem = tz::UnitCGS;
+    b.settings.unitSystem = tz::UnitSI;
     b.open();
     QCOMPARE(b.get<QComboBox>("cmbUnit3")->currentText(), QStringLiteral("Comm 4"));
+    QVERIFY(b.get<QRadioButton>("OptSI")->isChecked());
+    QCOMPARE(b.settings.unitSystem, int(tz::UnitSI));
+    // After a restart the start-up read brings back the saved EI.
+    b.window.reset();
+    tz::Settings restarted;
+    tz::SettingsFile::readDisplay(tz::SettingsFile::defaultPath(), restarted);
+    b.settings = restarted;
+    b.open();
     QVERIFY(b.get<QRadioButton>("OptEI")->isChecked());
-    QCOMPARE(b.settings.unitSystem, int(tz::UnitEI));
 }
 
 void TestSetupWindow::hardwareSaveFailureReported() {
