@@ -1,5 +1,5 @@
 #pragma once
-// tz360-cli add-demo-sequence: a short sequence for a first look at a test,
+// tz360-cli add-demo-sequence: a sequence for a first look at a test,
 // stored in TZ360.db of the working directory.
 #include "db/DbError.h"
 #include "db/SequenceData.h"
@@ -9,9 +9,13 @@
 
 namespace tz::cli {
 
-// About five minutes of test time: a warm hold at 100 1/s, a three-row shear
-// ramp down from 170 1/s, and a second hold. Wide tolerances, so the steps
-// end on time whatever the bath does.
+// About an hour of test time, made for the simulated unit's crosslinked gel
+// with a breaker (scripts/run.sh serves tz360-sim --fluid zirconate --breaker
+// 0.3): ten minutes at 150 F and 100 1/s while the gel heats and crosslinks,
+// two more ten-minute holds there (the plateau), then 230 F for half an hour,
+// where the breaker works some twenty times faster and the gel breaks. A
+// three-row shear ramp down from 170 1/s follows every hold. Wide tolerances,
+// so the steps end on time whatever the bath does.
 inline SequenceData demoSequence() {
     SequenceData s;
     s.name = QStringLiteral("Demo");
@@ -21,7 +25,8 @@ inline SequenceData demoSequence() {
     s.shutDownATime = 20;
     s.shutDownVisc = 0;
     s.sampleInterval = 10;
-    s.steps = {{1, 2, 80, 15, 100, 1}, {2, 2, 85, 15, 170, 0}};
+    s.steps = {{1, 10, 150, 20, 100, 1}, {2, 10, 150, 20, 100, 1}, {3, 10, 150, 20, 100, 1},
+               {4, 30, 230, 20, 100, 1}};
     s.rampShearRates = {170, 100, 40};
     return s;
 }

@@ -26,7 +26,7 @@ void usage(QTextStream& out) {
            "  list    the stored tests, newest first: name, time, researcher (tab separated)\n"
            "  run     a real-time test on one unit without a window (run --help)\n"
            "  add-demo-sequence\n"
-           "          stores the short sequence \"Demo\" (two steps, one shear ramp)\n";
+           "          stores the sequence \"Demo\" (four steps, each with a shear ramp)\n";
     tz::analyzeUsage(out);
     tz::reportUsage(out);
     tz::retrieveUsage(out);

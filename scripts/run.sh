@@ -21,12 +21,15 @@ if [ ! -f initial.txt ]; then
   printf ' 1 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 1 \r\n 1 \r\n 40            100           170 \r\n' > initial.txt
 fi
 
-# A short sequence to run at once: add unit 1, select "Demo", send, start.
+# A sequence to run at once: add unit 1, select "Demo", send, start.
 "$build/tz360-cli" add-demo-sequence
 
 sim_pid=""
 if [ -x "$build/tz360-sim" ]; then
-  "$build/tz360-sim" --link 1 ${TZ360_TIME_SCALE:+--time-scale "$TZ360_TIME_SCALE"} > sim.out 2>&1 &
+  # A delayed zirconate gel with a breaker: it crosslinks in the first
+  # minutes, holds at 150 F and breaks at 230 F along the "Demo" sequence.
+  "$build/tz360-sim" --link 1 ${TZ360_TIME_SCALE:+--time-scale "$TZ360_TIME_SCALE"} \
+    --fluid "${TZ360_DEMO_FLUID:-zirconate}" --breaker "${TZ360_DEMO_BREAKER:-0.3}" > sim.out 2>&1 &
   sim_pid=$!
   trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true' EXIT
 fi

@@ -55,6 +55,7 @@ double transducerVolts(double referenceStress) {
 }  // namespace
 
 SimulatedUnit::SimulatedUnit(const Options& options) : options_(options), rng_(options.seed) {
+    if (options_.fluidModel) sample_ = options_.fluidModel->clone();
     if (options_.preloadStoredRun) {
         Options quiet = options_;
         quiet.preloadStoredRun = false;
@@ -106,7 +107,24 @@ double SimulatedUnit::reportedShearRate() const {
 
 double SimulatedUnit::referenceStress() const {
     if (now_ < pressureEffectUntil_) return frozenStress_;  // display held during the pressure-effect run
+    if (sample_) {
+        const double s = kRotorRadiusCm / options_.bobRadiusCm;
+        return fluids::bobStress(sample_->powerLaw(thermal_.sampleF), shearRateAtBob(), s) / stressFactor();
+    }
     return options_.fluid.stress(shearRateAtBob(), thermal_.sampleF, fluidAgeS_) / stressFactor();
+}
+
+double SimulatedUnit::cellPressurePsi() const {
+    if (!options_.pressureFollowsTemperature) return options_.pressurePsi;
+    // Gas law on absolute pressure and temperature, from the pressure set at ambient.
+    constexpr double kAtmospherePsi = 14.7, kRankine = 459.67;
+    return (options_.pressurePsi + kAtmospherePsi) * (thermal_.sampleF + kRankine) /
+               (thermal_.ambientF + kRankine) - kAtmospherePsi;
+}
+
+void SimulatedUnit::freshSample() {
+    fluidAgeS_ = 0;
+    if (options_.fluidModel) sample_ = options_.fluidModel->clone();
 }
 
 int SimulatedUnit::statusCode() const {
@@ -223,7 +241,7 @@ void SimulatedUnit::handleCommand(const QByteArray& command) {
         return;
     case ENQ:
         if (!parseNumbers(body, 3, v)) return;
-        if (mode_ == Mode::Idle) fluidAgeS_ = 0;  // a fresh sample for a new test
+        if (mode_ == Mode::Idle) freshSample();  // a fresh sample for a new test
         mode_ = Mode::Test;
         setPointF_ = v[0];
         targetRate_ = v[1];
@@ -245,7 +263,7 @@ void SimulatedUnit::handleCommand(const QByteArray& command) {
         return;
     case HT:
         if (!parseNumbers(body, 1, v)) return;
-        if (mode_ == Mode::Idle) fluidAgeS_ = 0;
+        if (mode_ == Mode::Idle) freshSample();
         mode_ = Mode::Preheat;
         setPointF_ = v[0];
         targetRate_ = 0;
@@ -273,7 +291,7 @@ void SimulatedUnit::handleCommand(const QByteArray& command) {
     case LF:
         if (!parseNumbers(body, 3, v)) return;
         dynamicLog_.append({now_, false, v[0], v[1], v[2]});
-        if (mode_ == Mode::Idle) fluidAgeS_ = 0;
+        if (mode_ == Mode::Idle) freshSample();
         mode_ = Mode::Oscillating;
         setPointF_ = v[2];
         targetRate_ = 0;
@@ -316,7 +334,7 @@ QByteArray SimulatedUnit::statusFrame() {
                    QByteArray::number(std::lround(thermal_.bathF + noise(0.2))) + ',' +
                    QByteArray::number(std::lround(setPointF_)) + ',' +
                    num(rpm_ * (1.0 + noise(0.0005)), 2) + ',' + num(stress, 2) + ',' +
-                   num(options_.pressurePsi + noise(1.5), 0) + ',' +
+                   num(cellPressurePsi() + noise(1.5), 0) + ',' +
                    num(reportedShearRate() * (1.0 + noise(0.0005)), 1) + ",0";
     f += SUB;
     return f;
@@ -341,6 +359,7 @@ void SimulatedUnit::step(double dt) {
     rpm_ += (targetRpm - rpm_) * (1.0 - std::exp(-dt / kRotorTauS));
     if (std::fabs(rpm_ - targetRpm) < 1e-9) rpm_ = targetRpm;
     fluidAgeS_ += dt;
+    if (sample_) sample_->advance(dt, thermal_.sampleF, shearRateAtBob());
     if (options_.noise) zeroOffset_ += 0.0005 * dt;  // slow transducer drift, about 2 dyn/cm2 an hour
 
     const double before = now_;
@@ -349,7 +368,7 @@ void SimulatedUnit::step(double dt) {
 
     if (standAlone_ && std::floor(now_) > std::floor(before)) {
         standAlone_->tick({thermal_.sampleF + noise(0.2), thermal_.bathF + noise(0.2),
-                           options_.pressurePsi + noise(1.5), reportedShearRate(),
+                           cellPressurePsi() + noise(1.5), reportedShearRate(),
                            referenceStress() * (1.0 + noise(0.003))});
         if (standAlone_->finished()) {
             stored_ = standAlone_->records();
@@ -362,7 +381,7 @@ void SimulatedUnit::step(double dt) {
 
 void SimulatedUnit::startStandAloneRun() {
     standAlone_ = std::make_unique<StandAloneRun>(sequence_.value_or(builtInSequence()));
-    fluidAgeS_ = 0;
+    freshSample();
     setPointFactor_ = 0;
     if (standAlone_->finished()) standAlone_.reset();
 }

@@ -9,6 +9,7 @@
 #include "sim/FluidModel.h"
 #include "sim/StandAloneRun.h"
 #include "sim/ThermalModel.h"
+#include "sim/fluids/Fluid.h"
 
 #include <QByteArray>
 #include <QList>
@@ -39,6 +40,13 @@ struct Options {
     double bobRadiusCm = 1.5987;      // bob hung in the unit (reference bob B5)
     double bobLengthCm = 7.62;
     PowerLawFluid fluid = PowerLawFluid::crosslinkedGel();
+    // Another test fluid (sim/fluids): when set it replaces `fluid`, each new
+    // test gets a fresh sample of it, and its stress follows the true shear
+    // rate at the bob hung. Null: the classic gel above, as always.
+    std::shared_ptr<const fluids::Fluid> fluidModel;
+    // The closed cell's gas pressure rises and falls with the sample
+    // temperature (pressurePsi is then the pressure at ambient).
+    bool pressureFollowsTemperature = false;
     bool preloadStoredRun = true;     // memory holds a finished stand-alone run at power-up
     int calibrationRecords = 20;      // records of a torque calibration, the first at rest
 };
@@ -83,9 +91,12 @@ public:
     double reportedShearRate() const;    // from rpm and the factor of the last set point
     double referenceStress() const;      // stress on the reference bob, dyn/cm2
     double pressurePsi() const { return options_.pressurePsi; }
+    double cellPressurePsi() const;      // what the pressure transducer reads, noise aside
     double fluidAgeS() const { return fluidAgeS_; }
     const PowerLawFluid& fluid() const { return options_.fluid; }
     double stressFactor() const;         // reference bob -> bob hung
+    // The sample in the cup when a fluid model is chosen (null otherwise).
+    const fluids::Fluid* fluidSample() const { return sample_.get(); }
 
     const std::optional<SequenceData>& sequence() const { return sequence_; }
     const QList<ReceivedCommand>& commands() const { return commands_; }
@@ -116,6 +127,7 @@ private:
     void acceptCoefficients(const QByteArray& body);
     void acceptSequence(const QByteArray& record);
     void stopTest();
+    void freshSample();
 
     Options options_;
     Faults faults_;
@@ -127,6 +139,7 @@ private:
     double setPointFactor_ = 0;  // shear-rate factor of the last set point
     double rpm_ = 0;
     double fluidAgeS_ = 0;
+    std::unique_ptr<fluids::Fluid> sample_;
     double zeroOffset_ = 0;      // transducer drift removed by Zero / self-zero
     double zeroingUntil_ = -1;   // rotor held still while the transducer zeroes
     enum class Mode { Idle, Test, Preheat, Oscillating } mode_ = Mode::Idle;

@@ -3,6 +3,7 @@
 // Comm k in comports.txt of the working directory.
 #include "instrument/CommPorts.h"
 #include "sim/SimulatedUnit.h"
+#include "sim/fluids/FluidFactory.h"
 #include "tz360_version.h"
 
 #include <QCommandLineParser>
@@ -73,8 +74,16 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption standAlone(QStringLiteral("stand-alone"), QStringLiteral("Start a stand-alone test of the built-in sequence."));
     const QCommandLineOption calibrationRecords(QStringLiteral("calibration-records"), QStringLiteral("Records of a torque calibration (default 20)."), QStringLiteral("n"), QStringLiteral("20"));
     const QCommandLineOption looseShaft(QStringLiteral("loose-bob-shaft"), QStringLiteral("Calibration voltages wander off the transducer curve."));
+    const QCommandLineOption fluid(QStringLiteral("fluid"),
+                                   QStringLiteral("Test fluid: %1. Any but gel also makes the cell pressure follow the sample temperature.")
+                                       .arg(tz::sim::fluids::fluidNamesHelp()),
+                                   QStringLiteral("name"), QStringLiteral("gel"));
+    const QCommandLineOption breaker(QStringLiteral("breaker"),
+                                     QStringLiteral("Add a breaker to the fluid: first-order rate per hour at 150 F, doubling every 18 F."),
+                                     QStringLiteral("rate"), QStringLiteral("0"));
     cli.addOptions({link, scale, pressure, seed, noNoise, split, garbage, twoDigit, decimalTemp, silent,
-                    silentAfter, silentFor, overTemp, malfunction, standAlone, calibrationRecords, looseShaft});
+                    silentAfter, silentFor, overTemp, malfunction, standAlone, calibrationRecords, looseShaft,
+                    fluid, breaker});
     cli.process(app);
 
     bool ok = true;
@@ -93,6 +102,17 @@ int main(int argc, char* argv[]) {
     options.seed = static_cast<unsigned>(number(seed));
     options.noise = !cli.isSet(noNoise);
     options.calibrationRecords = static_cast<int>(number(calibrationRecords));
+    const double breakerRate = number(breaker);
+    if (ok) {
+        QString error;
+        const auto choice = tz::sim::fluids::makeFluid(cli.value(fluid), breakerRate, &error);
+        if (!choice) {
+            std::fprintf(stderr, "tz360-sim: --fluid/--breaker: %s\n", qPrintable(error));
+            return 2;
+        }
+        options.fluidModel = choice->fluid;
+        options.pressureFollowsTemperature = choice->fluid != nullptr;
+    }
     int comm = 0;
     if (cli.isSet(link)) {
         comm = static_cast<int>(number(link));
