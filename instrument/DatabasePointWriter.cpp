@@ -166,24 +166,7 @@ void DatabasePointWriter::journalWaiting()
 
 bool DatabasePointWriter::storeOne(const RecordedPoint& p)
 {
-    if (!record_.isConnected()) {
-        // ConnectX also reads the points of Test_Id 0 (there are none):
-        // binding is all that is wanted here.
-        record_.setTest_Id(0);
-        record_.ConnectX(connection_);
-    }
-    record_.setTest_Id(p.testId);
-    record_.setRAMP_NO(p.rampNo);
-    record_.setRAMP_STEP_NO(p.rampStepNo);
-    record_.setRESULT_TIME(p.resultTime);
-    record_.setRESULT_SAMPLE_TEMP(p.sampleTempF);
-    record_.setRESULT_PRESS(p.pressurePsi);
-    record_.setRESULT_SHEAR_RATE(p.shearRate);
-    record_.setRESULT_SHEAR_STRESS(p.shearStress);
-    record_.setRESULT_TYPE_ID(p.resultType);
-    record_.setRESULT_BATH_TEMP(p.bathTempF);
-    // Outside a transaction every insert is committed on its own.
-    record_.AddNew();
+    insertResultRow(connection_, record_, p);
     return true;
 }
 

@@ -43,25 +43,6 @@ QByteArray readAll(int fd, bool* tooLarge)
     return bytes;
 }
 
-void storeOne(clsConnection& connection, clsTEST_RESULT& record, const RecordedPoint& p)
-{
-    if (!record.isConnected()) {
-        record.setTest_Id(0);
-        record.ConnectX(connection);
-    }
-    record.setTest_Id(p.testId);
-    record.setRAMP_NO(p.rampNo);
-    record.setRAMP_STEP_NO(p.rampStepNo);
-    record.setRESULT_TIME(p.resultTime);
-    record.setRESULT_SAMPLE_TEMP(p.sampleTempF);
-    record.setRESULT_PRESS(p.pressurePsi);
-    record.setRESULT_SHEAR_RATE(p.shearRate);
-    record.setRESULT_SHEAR_STRESS(p.shearStress);
-    record.setRESULT_TYPE_ID(p.resultType);
-    record.setRESULT_BATH_TEMP(p.bathTempF);
-    record.AddNew();
-}
-
 struct Candidate {
     QString path;
     int testId = 0;
@@ -180,7 +161,7 @@ ReplayResult replayJournals(clsConnection& connection, const JournalLocation& wh
                     if (pointStored(connection, p)) {
                         ++result.alreadyStored;
                     } else {
-                        storeOne(connection, record, p);
+                        insertResultRow(connection, record, p);
                         ++result.recovered;
                     }
                 }

@@ -1,10 +1,18 @@
 #include "instrument/RetrievedTest.h"
 
+#include "instrument/TestResultRows.h"
+
 #include "db/Transaction.h"
 #include "db/clsConnection.h"
 #include "db/clsTEST_RESULT.h"
 
 namespace tz {
+
+RecordedPoint toRecordedPoint(int testId, const StoredRecord& r)
+{
+    return {testId, r.rampNo, r.rampStepNo, double(r.elapsedS), r.sampleTempF, r.pressurePsi,
+            r.shearRate, r.shearStress, r.resultType, r.bathTempF};
+}
 
 int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
                        const QList<AdditiveEntry>& additives, const QList<StoredRecord>& records)
@@ -13,21 +21,8 @@ int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
         // Inside this transaction storeNewTest neither commits nor rolls back.
         const int id = storeNewTest(connection, info, additives);
         clsTEST_RESULT row;
-        row.setTest_Id(0);
-        row.ConnectX(connection);
-        for (const StoredRecord& r : records) {
-            row.setTest_Id(id);
-            row.setRAMP_NO(r.rampNo);
-            row.setRAMP_STEP_NO(r.rampStepNo);
-            row.setRESULT_TIME(r.elapsedS);
-            row.setRESULT_SAMPLE_TEMP(r.sampleTempF);
-            row.setRESULT_BATH_TEMP(r.bathTempF);
-            row.setRESULT_PRESS(r.pressurePsi);
-            row.setRESULT_SHEAR_RATE(r.shearRate);
-            row.setRESULT_SHEAR_STRESS(r.shearStress);
-            row.setRESULT_TYPE_ID(r.resultType);
-            row.AddNew();
-        }
+        for (const StoredRecord& r : records)
+            insertResultRow(connection, row, toRecordedPoint(id, r));
         return id;
     });
 }

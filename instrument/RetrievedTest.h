@@ -4,6 +4,7 @@
 // one transaction. Called only once the whole reply is in, so a broken
 // download never leaves a test without points blocking its name.
 #include "db/NewTest.h"
+#include "instrument/PointWriter.h"
 #include "instrument/StoredResultsParser.h"
 
 #include <QList>
@@ -21,5 +22,8 @@ namespace tz {
 // Nothing is stored when any insert fails. Throws tz::DbError.
 int storeRetrievedTest(clsConnection& connection, const TestInformation& info,
                        const QList<AdditiveEntry>& additives, const QList<StoredRecord>& records);
+
+// A downloaded record as the point of test testId, values as the unit sent them.
+RecordedPoint toRecordedPoint(int testId, const StoredRecord& r);
 
 }  // namespace tz

@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/clsConnection.h"
+#include "db/clsTEST_RESULT.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -40,6 +41,27 @@ bool pointStored(clsConnection& connection, const RecordedPoint& p)
     const bool stored = q.next() && q.value(0).toLongLong() > 0;
     q.finish();
     return stored;
+}
+
+void insertResultRow(clsConnection& connection, clsTEST_RESULT& record, const RecordedPoint& p)
+{
+    if (!record.isConnected()) {
+        // ConnectX also reads the points of Test_Id 0 (there are none):
+        // binding is all that is wanted here.
+        record.setTest_Id(0);
+        record.ConnectX(connection);
+    }
+    record.setTest_Id(p.testId);
+    record.setRAMP_NO(p.rampNo);
+    record.setRAMP_STEP_NO(p.rampStepNo);
+    record.setRESULT_TIME(p.resultTime);
+    record.setRESULT_SAMPLE_TEMP(p.sampleTempF);
+    record.setRESULT_PRESS(p.pressurePsi);
+    record.setRESULT_SHEAR_RATE(p.shearRate);
+    record.setRESULT_SHEAR_STRESS(p.shearStress);
+    record.setRESULT_TYPE_ID(p.resultType);
+    record.setRESULT_BATH_TEMP(p.bathTempF);
+    record.AddNew();
 }
 
 bool testStored(clsConnection& connection, int testId)

@@ -8,6 +8,7 @@
 #include <QString>
 
 class clsConnection;
+class clsTEST_RESULT;
 
 namespace tz {
 
@@ -18,5 +19,9 @@ bool pointStored(clsConnection& connection, const RecordedPoint& point);
 bool testStored(clsConnection& connection, int testId);
 // The test's name, empty when there is none. Throws DbError.
 QString storedTestName(clsConnection& connection, int testId);
+// Inserts the point as one TEST_RESULT row through record (bound to the
+// connection on first use); outside a transaction it is committed at once.
+// Throws DbError.
+void insertResultRow(clsConnection& connection, clsTEST_RESULT& record, const RecordedPoint& point);
 
 }  // namespace tz

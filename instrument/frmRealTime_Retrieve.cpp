@@ -101,8 +101,7 @@ void frmRealTime::retrievalFinished(const StoredResults& results)
         m_live->startTest(m_retrieveInfo.bobRadiusCm);
         QList<RecordedPoint> points;
         for (const StoredRecord& r : results.records)
-            points.append({id, r.rampNo, r.rampStepNo, double(r.elapsedS), r.sampleTempF, r.pressurePsi,
-                           r.shearRate, r.shearStress, r.resultType, r.bathTempF});
+            points.append(toRecordedPoint(id, r));
         m_live->addPoints(points);
         QString text = QStringLiteral("Last result retrieved: %1 point(s) stored in test \"%2\".")
                            .arg(results.records.size())
