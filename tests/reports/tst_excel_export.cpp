@@ -3,6 +3,7 @@
 #include "analysis/ResultsHeading.h"
 #include "reports/ExcelExport.h"
 #include "reports/ReportFile.h"
+#include "XlsxCells.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -26,45 +27,8 @@ private slots:
 
 namespace {
 
-// One member of the workbook's zip file.
-QByteArray member(const QString& xlsx, const QString& name)
-{
-    QProcess unzip;
-    unzip.start("unzip", {"-p", xlsx, name});
-    if (!unzip.waitForFinished(10000) || unzip.exitCode() != 0)
-        qFatal("unzip %s %s failed", qPrintable(xlsx), qPrintable(name));
-    return unzip.readAllStandardOutput();
-}
-
-// The first worksheet as cell reference ("B3") -> value: shared strings as
-// QString, numbers as double.
-QMap<QString, QVariant> readCells(const QString& xlsx)
-{
-    QStringList strings;
-    QXmlStreamReader s(member(xlsx, "xl/sharedStrings.xml"));
-    while (s.readNextStartElement() || !s.atEnd()) {
-        if (s.isStartElement() && s.name() == u"si")
-            strings << s.readElementText(QXmlStreamReader::IncludeChildElements);
-        else if (!s.isStartElement())
-            s.readNext();
-    }
-    QMap<QString, QVariant> cells;
-    QXmlStreamReader x(member(xlsx, "xl/worksheets/sheet1.xml"));
-    QString ref, type;
-    while (!x.atEnd()) {
-        x.readNext();
-        if (!x.isStartElement())
-            continue;
-        if (x.name() == u"c") {
-            ref = x.attributes().value("r").toString();
-            type = x.attributes().value("t").toString();
-        } else if (x.name() == u"v") {
-            const QString v = x.readElementText();
-            cells[ref] = type == "s" ? QVariant(strings.value(v.toInt())) : QVariant(v.toDouble());
-        }
-    }
-    return cells;
-}
+using xlsx::member;
+using xlsx::readCells;
 
 int lastRow(const QMap<QString, QVariant>& cells)
 {
