@@ -62,6 +62,16 @@ void writeSettings(const QList<int>& ports) {
     writeFile("initial.txt", text);
 }
 
+// initial.txt with Unit 1 on comm, comports.txt naming device for it, and B5
+// for every unit in BOBINFO.TXT: a workstation with one unit on the bench.
+bool benchWithUnitOne(int comm, const QString& device) {
+    QList<int> ports(8, 0);
+    ports[0] = comm;
+    writeSettings(ports);
+    writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+    return setCommDevice(comm, device);
+}
+
 // A pseudo-terminal that stands for a unit that never answers.
 struct QuietLine {
     int master = -1;
@@ -433,9 +443,7 @@ private slots:
         QVERIFY(QDir::setCurrent(db.dir.path()));
         QuietLine line;
         QVERIFY(!line.device.isEmpty());
-        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
-        QVERIFY(setCommDevice(1, line.device));
-        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        QVERIFY(benchWithUnitOne(1, line.device));
         Settings settings;
         ScriptedPrompt prompt;
         frmMDIRealTime frame(settings, db.connection, prompt);
@@ -496,9 +504,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()));
         QuietLine line;
-        writeSettings({1, 0, 0, 0, 0, 0, 0, 0});
-        QVERIFY(setCommDevice(1, line.device));
-        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        QVERIFY(benchWithUnitOne(1, line.device));
         Workstation ws;
         ScriptedPrompt prompt;
         frmMain main(ws, prompt);
@@ -650,9 +656,7 @@ private slots:
         TempDatabase db;
         QVERIFY(QDir::setCurrent(db.dir.path()));
         QuietLine line;
-        writeSettings({3, 0, 0, 0, 0, 0, 0, 0});
-        QVERIFY(setCommDevice(3, line.device));
-        writeFile("BOBINFO.TXT", "B5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\nB5\r\n");
+        QVERIFY(benchWithUnitOne(3, line.device));
         Settings settings;
         ScriptedPrompt prompt;
         frmMDIRealTime frame(settings, db.connection, prompt);
