@@ -428,7 +428,8 @@ void frmCalibrateTorque::closeEvent(QCloseEvent* event) {
 void frmCalibrateTorque::onExport() {
     const std::optional<QString> path = m_chooseFile(this);
     if (!path) {
-        message(QStringLiteral("Cancel was selected."));
+        // The operator's own choice, not a failure.
+        m_prompt.message(this, QStringLiteral("Cancel was selected."), kTitle, Prompt::Icon::Information);
         return;
     }
     CalibrationReportData data;

@@ -33,8 +33,10 @@ QLineSeries* series(QChart* chart, const QString& name, const QColor& colour)
     return s;
 }
 
-// An axis range with a little room, never empty.
-void fit(QValueAxis* axis, double lo, double hi)
+// An axis range with a little room, never empty, with tick labels carrying as
+// many decimals as their spacing needs: no "1, 1" on a short test and no
+// "-0" under readings that cannot go below zero.
+void fit(QValueAxis* axis, double lo, double hi, bool room = true)
 {
     if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) {
         lo = 0;
@@ -44,8 +46,13 @@ void fit(QValueAxis* axis, double lo, double hi)
         lo -= 0.5;
         hi += 0.5;
     }
-    const double pad = (hi - lo) * 0.05;
-    axis->setRange(lo - pad, hi + pad);
+    const double pad = room ? (hi - lo) * 0.05 : 0.0;
+    const double from = lo >= 0 ? std::max(0.0, lo - pad) : lo - pad;
+    const double to = hi + pad;
+    axis->setRange(from, to);
+    const double spacing = (to - from) / std::max(1, axis->tickCount() - 1);
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(spacing))), 0, 6);
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
 }
 
 }  // namespace
@@ -186,7 +193,7 @@ void LiveTestDisplay::showChart()
     if (first)
         return;
     const double from = analysis_.chart().front().minutes, to = analysis_.chart().back().minutes;
-    x_->setRange(from, to > from ? to : from + 1);
+    fit(x_, from, to > from ? to : from + 1, false);
     fit(yViscosity_, std::min(0.0, vLo), vHi);
     fit(yOther_, std::min(0.0, oLo), oHi);
 }

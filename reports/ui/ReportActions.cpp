@@ -69,6 +69,12 @@ void ReportActions::showError(const QString& text)
     m_prompt.message(&m_window, text, QStringLiteral("TZ360"), Prompt::Icon::Critical);
 }
 
+void ReportActions::showCancelled()
+{
+    // The operator's own choice, not a failure.
+    m_prompt.message(&m_window, kCancelled, QStringLiteral("TZ360"), Prompt::Icon::Information);
+}
+
 void ReportActions::corvaneReport()
 {
     if (!m_session.isOpen())
@@ -89,7 +95,7 @@ void ReportActions::briefPrint()
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Test Report of TZ360 Rheometer - ") + m_session.name());
     if (!dialogs.printDialog(&m_window, printer)) {
-        showError(kCancelled);
+        showCancelled();
         return;
     }
     const BriefReport report = briefReport(m_session.test().info, m_session.test().additives,
@@ -115,7 +121,7 @@ void ReportActions::briefSave()
                                               QStringLiteral("All Files (*.*);;Text Files(*.txt)"),
                                               QStringLiteral("Text Files(*.txt)"));
     if (path.isEmpty()) {
-        showError(kCancelled);
+        showCancelled();
         return;
     }
     try {

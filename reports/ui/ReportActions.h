@@ -36,6 +36,7 @@ public:
 
 private:
     bool requireOpenTest();
+    void showCancelled();
     void showError(const QString& text);
 
     QWidget& m_window;

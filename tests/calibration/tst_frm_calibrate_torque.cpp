@@ -288,6 +288,7 @@ private slots:
         w.setFileChooser([](QWidget*) { return std::optional<QString>(); });
         QTest::mouseClick(child<QPushButton>(w, "cmdExport"), Qt::LeftButton);
         QCOMPARE(prompt.lastText(), QString("Cancel was selected."));
+        QCOMPARE(prompt.shown.last().icon, Prompt::Icon::Information);
 
         // The pressure-effect tab starts the unit's own run, which shows as
         // "Calibrating" in its status once the window has let go of the port.

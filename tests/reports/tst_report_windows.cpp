@@ -285,6 +285,8 @@ void TestReportWindows::cancelledDialogs()
     b.click("cmdReport");
     b.click("cmdBriefPrint");
     QCOMPARE(b.prompt.texts(), QStringList({"Cancel was selected.", "Cancel was selected."}));
+    for (const auto& shown : b.prompt.shown)
+        QCOMPARE(shown.icon, Prompt::Icon::Information);
     // A cancelled export writes nothing and says nothing.
     b.click("cmdExportExcel");
     QCOMPARE(b.prompt.shown.size(), 2);
