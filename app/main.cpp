@@ -2,6 +2,7 @@
 // initial.txt and BOBINFO.TXT.
 #include "app/ErrorLog.h"
 #include "app/Workstation.h"
+#include "app/ui/ProgramIcon.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/frmMain.h"
 #include "calibration/BobFile.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TZ360"));
     QApplication::setOrganizationName(QStringLiteral("TZ360"));
+    tz::installProgramIcon();
     // The main window decides when the program ends (its exit check), not the
     // last visible window: it hides itself while the setup window is open.
     QApplication::setQuitOnLastWindowClosed(false);
