@@ -180,7 +180,7 @@ void frmRealTime::createControls() {
     preheatRow->addWidget(new QLabel(QStringLiteral("°F"), unit));
     auto* retrieve = button(unit, "cmdRetrieve", QStringLiteral("Retrieve &Last Result"));
     connect(retrieve, &QPushButton::clicked, this, &frmRealTime::retrieveClicked);
-    m_cmdExit = button(unit, "cmdExit", QStringLiteral("E&xit"));
+    m_cmdExit = button(unit, "cmdExit", QStringLiteral("&Exit"));
     unitColumn->addWidget(zero);
     unitColumn->addLayout(preheatRow);
     unitColumn->addWidget(retrieve);

@@ -162,7 +162,7 @@ void frmMain::createControls() {
     addButton(reportBox, "cmdPrintChart", QStringLiteral("Print Chart"));
     addButton(reportBox, "cmdReport", QStringLiteral("Brief Print"));
     addButton(reportBox, "cmdBriefPrint", QStringLiteral("Brief Save"));
-    addButton(reportBox, "cmdDetailReport", QStringLiteral("D&etail Re&port"));
+    addButton(reportBox, "cmdDetailReport", QStringLiteral("&Detail Report"));
     addButton(reportBox, "cmdExportExcel", QStringLiteral("Brief Excel"));
     addButton(reportBox, "cmdExcelDetail", QStringLiteral("Detail Excel"));
     addButton(reportBox, "cmdCorvane", QStringLiteral("Corvane Report"));
