@@ -1,5 +1,7 @@
 #include "app/ui/frmHelp.h"
 
+#include <QShortcut>
+
 // The manual is compiled into the static UI library; it must be registered
 // explicitly or the linker drops it.
 static void initHelpResource() { Q_INIT_RESOURCE(help); }
@@ -15,6 +17,9 @@ frmHelp::frmHelp(QWidget* parent) : QTextBrowser(parent) {
     setSearchPaths({QStringLiteral(":/help")});
     setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
     resize(760, 640);
+    // A reader closes the manual as any viewer: with Esc.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 }  // namespace tz

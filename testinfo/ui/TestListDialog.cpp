@@ -74,6 +74,21 @@ QString TestListDialog::testName() const { return m_txtSeqName->text(); }
 
 void TestListDialog::setTestName(const QString& name) { m_txtSeqName->setText(name); }
 
+void TestListDialog::takeChosenName(const QString& name) {
+    // The list shows the test the search found, and Enter opens it.
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        if (m_grid->item(r, 0) && m_grid->item(r, 0)->text() == name) {
+            m_grid->setCurrentCell(r, 0);
+            m_grid->scrollToItem(m_grid->item(r, 0));
+            break;
+        }
+    m_txtSeqName->setText(name);
+    if (auto* ok = findChild<QPushButton*>(QStringLiteral("cmdOK"))) {
+        ok->setDefault(true);
+        ok->setFocus();
+    }
+}
+
 QStringList TestListDialog::listedNames() const {
     QStringList names;
     for (int r = 0; r < m_grid->rowCount(); ++r) names << m_grid->item(r, 0)->text();

@@ -20,6 +20,9 @@ public:
     // The name box.
     QString testName() const;
     void setTestName(const QString& name);
+    // A name chosen elsewhere (the search): selected in the list, in the
+    // name box, and OK takes the focus.
+    void takeChosenName(const QString& name);
     // The names in the list, top to bottom.
     QStringList listedNames() const;
     // Reads the stored tests again and refills the list (row 1 selected and

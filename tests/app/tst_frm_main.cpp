@@ -339,6 +339,12 @@ private slots:
         // The device of a Comm number reads as a sentence, with no stray markup.
         QVERIFY(help.toPlainText().contains("Comm 1 is /dev/ttyS0"));
         QVERIFY(!help.toPlainText().contains("minus;"));
+        // Esc closes it, as any viewer.
+        help.show();
+        help.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&help));
+        QTest::keyClick(&help, Qt::Key_Escape);
+        QTRY_VERIFY(!help.isVisible());
     }
 
     void aboutBox() {

@@ -188,6 +188,9 @@ void TestFrmSearch::openDialogTakesTheChosenName()
     connection.OpenDB("msORA", "system", "", "", dir.path());
     tz::frmOpenTest open(connection, prompt);
     open.setTestName("Hot run");
+    open.show();
+    open.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&open));
     // In the search window: the fluid with the apostrophe, then a double-click.
     QTimer::singleShot(0, [] {
         frmSearch* search = nullptr;
@@ -207,6 +210,12 @@ void TestFrmSearch::openDialogTakesTheChosenName()
     });
     QTest::mouseClick(open.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
     QCOMPARE(open.testName(), QStringLiteral("O'Brien crosslink"));
+    // The list shows the found test and Enter opens it, not Search again.
+    auto* list = open.findChild<QTableWidget*>("MSFlexGrid1");
+    QCOMPARE(list->item(list->currentRow(), 0)->text(), QStringLiteral("O'Brien crosslink"));
+    auto* ok = open.findChild<QPushButton*>("cmdOK");
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(ok));
+    QVERIFY(ok->isDefault());
 
     // Cancelled: the name box keeps what it had.
     QTimer::singleShot(0, [] {
