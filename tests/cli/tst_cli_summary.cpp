@@ -91,7 +91,10 @@ private:
 private slots:
     void init() {
         db = new TempDatabase;
-        fixture::storeTest(db->connection, kGel, steps(kGelSteps));
+        // A last point at rest measures no viscosity: the summary leaves it out.
+        std::vector<tz::ResultPoint> gel = steps(kGelSteps);
+        gel.push_back({1, 0, 3300, 225, 480, 0, 3, 0, 0});
+        fixture::storeTest(db->connection, kGel, gel, {{"Guar, fast", 40, "lb/Mgal", "L-17"}});
         std::vector<tz::ResultPoint> dip = steps(kDipSteps);
         // One ramp, rates 25 .. 300: 40, 100, 170 1/s lie inside it.
         const auto ramp = fixture::powerLawPoints(1, 0.5, 10);
@@ -185,6 +188,59 @@ private slots:
         QCOMPARE(gel["threshold_cp"].toDouble(), 100.0);
     }
 
+    void exportCsv() {
+        const QString file = db->dir.filePath("gel.csv");
+        const Run r = cli(db->dir.path(), {"export", kGel, "--format", "csv", "-o", file});
+        QCOMPARE(r.code, 0);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QStringList> records = parseCsv(QString::fromUtf8(f.readAll()));
+        QCOMPARE(records.size(), 1 + 7);
+        QCOMPARE(records[0], (QStringList{"Test name", "Test ID", "Fluid ID", "Test time", "Researcher", "Ramp",
+                                          "Step", "Type", "Time (s)", "Sample temp (°F)", "Bath temp (°F)",
+                                          "Pressure (psi)", "Shear rate (1/s)", "Shear stress (dyn/cm2)",
+                                          "Viscosity (cP)"}));
+        // 10 min, 220 dyn/cm2 at 100 1/s: 220 cP.
+        QCOMPARE(records[2], (QStringList{kGel, records[2][1], "WF130 gel", "2026-03-01T08:30:00", "J. Ortiz", "1",
+                                          "0", "0", "600", "200", "0", "500", "100", "220", "220"}));
+        QCOMPARE(records[7][8], QString("3300"));
+        QCOMPARE(records[7][14], QString());   // at rest: no viscosity
+        // Without -o to standard output, the same text.
+        const Run toStdout = cli(db->dir.path(), {"export", kGel, "--format", "csv"});
+        QCOMPARE(toStdout.code, 0);
+        QCOMPARE(parseCsv(toStdout.out), records);
+    }
+
+    void exportJsonReadBack() {
+        const Run r = cli(db->dir.path(), {"export", kDip, "--format", "json"});
+        QCOMPARE(r.code, 0);
+        QJsonParseError error;
+        const QJsonObject doc = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(doc["test"].toObject()["name"].toString(), kDip);
+        QCOMPARE(doc["test"].toObject()["bob_radius_cm"].toDouble(), 1.5987);
+        QCOMPARE(doc["units"].toObject()["pressure"].toString(), QString("psi"));
+        const QJsonArray points = doc["points"].toArray();
+        QCOMPARE(points.size(), 6 + 5);
+        // Stored by time: the steps at 0 .. 50 min, the ramp points at 610 .. 650 s.
+        const QJsonObject ramp1 = points[2].toObject();
+        QCOMPARE(ramp1["type"].toInt(), 1);
+        QCOMPARE(ramp1["time_s"].toDouble(), 610.0);
+        QCOMPARE(ramp1["shear_rate"].toDouble(), 25.0);
+        QCOMPARE(ramp1["shear_stress"].toDouble(), 50.0);          // 10 x 25^0.5
+        QCOMPARE(ramp1["viscosity_cp"].toDouble(), 200.0);        // 100 x 50 / 25
+        const QJsonArray ramps = doc["ramps"].toArray();
+        QCOMPARE(ramps.size(), 1);
+        QVERIFY(std::fabs(ramps[0].toObject()["n_prime"].toDouble() - 0.5) < 1e-9);
+        QVERIFY(std::fabs(doc["summary"].toObject()["break_time_min"].toDouble() - (30.0 + 30.0 / 7)) < 1e-9);
+
+        const QJsonObject gel = QJsonDocument::fromJson(cli(db->dir.path(), {"export", kGel, "--format", "json"}).out.toUtf8()).object();
+        QCOMPARE(gel["additives"].toArray()[0].toObject()["name"].toString(), QString("Guar, fast"));
+        QCOMPARE(gel["additives"].toArray()[0].toObject()["concentration"].toDouble(), 40.0);
+        QVERIFY(gel["points"].toArray()[6].toObject()["viscosity_cp"].isNull());
+        QVERIFY(gel["ramps"].toArray().isEmpty());
+    }
+
     void refuses_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
@@ -195,6 +251,9 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"summary", "Dip", "--all"} << 1;
         // Nothing printed for the test that was found either.
         QTest::newRow("one unknown test") << QStringList{"summary", "Dip", "Nope"} << 3;
+        QTest::newRow("export format") << QStringList{"export", "Dip", "--format", "xml"} << 1;
+        QTest::newRow("export csv detail") << QStringList{"export", "Dip", "--format", "csv", "--detail"} << 1;
+        QTest::newRow("export unknown test") << QStringList{"export", "Nope", "--format", "json"} << 3;
     }
 
     void refuses() {
