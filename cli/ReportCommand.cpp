@@ -12,6 +12,7 @@
 #include "reports/PointsExport.h"
 #include "reports/ReportFile.h"
 #include "reports/ReportFileName.h"
+#include "reports/SummarySection.h"
 #include "reports/ui/DetailReportDocument.h"
 
 #include <QCoreApplication>
@@ -145,7 +146,8 @@ int runReport(const QString& kind, const QStringList& args, QTextStream& out, QT
         } else {
             if (path.isEmpty())
                 path = reportFilePath(QDir::currentPath(), test->info.name, QStringLiteral(".pdf"));
-            const std::unique_ptr<QTextDocument> document = detailReportDocument(test->info, test->points);
+            const std::unique_ptr<QTextDocument> document = detailReportDocument(
+                test->info, test->points, summarySectionHtml(reportSummary(*test, settings), settings));
             writeDetailReportPdf(path, *document);
         }
     } catch (const ReportFileError& e) {
@@ -223,7 +225,9 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         return 0;
     }
     try {
-        exportTestToExcel(request.output, *test, table, settings.unitSystem, request.detailed);
+        exportTestToExcel(request.output, *test, table, settings.unitSystem, request.detailed,
+                          request.detailed ? summarySheetCells(test->info.name, reportSummary(*test, settings), settings)
+                                           : QList<SheetCell>());
     } catch (const ReportFileError& e) {
         err << "tz360-cli export: " << e.text() << "\n";
         return 2;

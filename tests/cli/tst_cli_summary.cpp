@@ -3,6 +3,7 @@
 // and the refusals. Step points at 100 1/s, so viscosity (cP) = stress.
 #include "analysis/StoredTests.h"
 #include "db/TempDatabase.h"
+#include "reports/XlsxCells.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -239,6 +240,22 @@ private slots:
         QCOMPARE(gel["additives"].toArray()[0].toObject()["concentration"].toDouble(), 40.0);
         QVERIFY(gel["points"].toArray()[6].toObject()["viscosity_cp"].isNull());
         QVERIFY(gel["ramps"].toArray().isEmpty());
+    }
+
+    // The detailed spreadsheet gains the summary at the remembered threshold;
+    // the brief one stays one sheet.
+    void exportDetailedXlsxHasSummarySheet() {
+        writeIni("[summary]\nthreshold_cp=200\n");
+        const QString detailed = db->dir.filePath("gel detail.xlsx"), brief = db->dir.filePath("gel.xlsx");
+        QCOMPARE(cli(db->dir.path(), {"export", kGel, "--detail", "-o", detailed}).code, 0);
+        QCOMPARE(cli(db->dir.path(), {"export", kGel, "-o", brief}).code, 0);
+        QVERIFY(xlsx::member(detailed, "xl/workbook.xml").contains("name=\"Summary\""));
+        QVERIFY(!xlsx::member(brief, "xl/workbook.xml").contains("name=\"Summary\""));
+        const auto cells = xlsx::readCells(detailed, "sheet2");
+        QCOMPARE(cells.value(QString("B%1").arg(xlsx::rowOf(cells, "Threshold (cP)"))).toDouble(), 200.0);
+        // 20 -> 220 crosses 200 at 9 min, 220 -> 160 at 20 + 10 x 20/60 min.
+        QVERIFY(std::fabs(cells.value(QString("B%1").arg(xlsx::rowOf(cells, "Break time (min)"))).toDouble()
+                          - (20.0 + 10.0 / 3)) < 1e-9);
     }
 
     void refuses_data() {
