@@ -12,8 +12,10 @@ namespace tz {
 
 TestSummary reportSummary(const OpenedTest& test, const Settings& settings);
 
-// A heading and a two-column table (item, value); a value that is not there
-// (no break, a ramp without a fit) shows as "-".
+// A heading, the test-wide items two to a line (a value that is not there,
+// such as no break, shows as "-"), then one line per fitted ramp with n', K',
+// K'pipe, the measured rates and the three viscosities, "*" marking one
+// extrapolated beyond the measured rates.
 QString summarySectionHtml(const TestSummary& summary, const Settings& settings);
 
 // Row 1 the title, row 3 the test name, then from row 5 one row per item:

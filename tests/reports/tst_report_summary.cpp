@@ -8,6 +8,7 @@
 #include "reports/SummarySection.h"
 
 #include <QTemporaryDir>
+#include <cmath>
 #include <QTest>
 
 using namespace tz;
@@ -47,12 +48,26 @@ private slots:
         const OpenedTest t = gelTest();
         const TestSummary s = summariseTest(t.points, t.info.bobRadius, cgs(), 100);
         const QString section = summarySectionHtml(s, cgs());
-        QVERIFY(section.contains("<td>Break time (min)</td><td align=\"right\">35.0</td>"));
-        QVERIFY(section.contains("<td>Time at or above threshold (min)</td><td align=\"right\">31.0</td>"));
+        QVERIFY(section.contains("Break time (min)</td><td width=\"16%\">35.0</td>"));
+        QVERIFY(section.contains("Time at or above threshold (min)</td><td width=\"16%\">31.0</td>"));
         const QString html = detailReportHtml(t.info, t.points, QLocale::c(), QString(), section);
         QVERIFY(html.indexOf("Test Summary") > html.indexOf("TEST NAME:"));
         QVERIFY(html.indexOf("Test Summary") < html.indexOf("RAMP NO:"));
         QVERIFY(!detailReportHtml(t.info, t.points, QLocale::c()).contains("Test Summary"));
+    }
+
+    // Ramp points at 50 .. 300 1/s: of 40, 100 and 170 1/s only 40 is
+    // extrapolated, and marked.
+    void rampLineMarksExtrapolatedViscosity() {
+        OpenedTest t = gelTest();
+        int step = 1;
+        for (double rate : {50.0, 100.0, 200.0, 300.0})
+            t.points.push_back({1, step++, 3100.0 + step, 250, 500, rate, 10 * std::sqrt(rate), 1, 0});
+        const QString section = summarySectionHtml(summariseTest(t.points, t.info.bobRadius, cgs(), 100), cgs());
+        QVERIFY(section.contains("<td align=\"right\">50 - 300</td>"));
+        QCOMPARE(section.count(" *</td>"), 1);
+        QVERIFY(section.contains("<td align=\"right\">0.5000</td>"));
+        QVERIFY(section.contains("Visc @40 1/s (cP)"));
     }
 
     void detailedSpreadsheetGainsASummarySheet() {
