@@ -1,5 +1,7 @@
 #include "app/ProgramSettings.h"
 
+#include "analysis/TestSummary.h"
+
 #include <QDir>
 #include <QSettings>
 
@@ -17,6 +19,20 @@ ProgramSettings::ProgramSettings(const QString& path)
     if (address.size() > kLongestAddress)
         address.clear();
     m_makerWebAddress = address;
+
+    bool ok = false;
+    const double threshold = file.value(QStringLiteral("summary/threshold_cp")).toString().trimmed().toDouble(&ok);
+    m_summaryThresholdCp = ok && thresholdAccepted(threshold) ? threshold : kDefaultThresholdCp;
+}
+
+bool ProgramSettings::saveSummaryThreshold(double thresholdCp, const QString& path)
+{
+    if (!thresholdAccepted(thresholdCp))
+        return false;
+    QSettings file(path, QSettings::IniFormat);
+    file.setValue(QStringLiteral("summary/threshold_cp"), QString::number(thresholdCp, 'g', 10));
+    file.sync();
+    return file.status() == QSettings::NoError;
 }
 
 QString ProgramSettings::defaultPath()

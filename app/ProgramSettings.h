@@ -5,6 +5,8 @@
 //
 //   [reports]
 //   maker_web_address=www.example.com
+//   [summary]
+//   threshold_cp=100
 //
 // A missing file, or a missing key, means "not set". The file is read when
 // the object is made, so a changed file counts from the next report on.
@@ -23,8 +25,18 @@ public:
     // About box; empty unless the lab has set one.
     QString makerWebAddress() const { return m_makerWebAddress; }
 
+    // The viscosity the test summary measures "time above" and the break
+    // against, as the operator last chose it; 100 cP when never chosen or
+    // when the file holds no usable value.
+    double summaryThresholdCp() const { return m_summaryThresholdCp; }
+    // Remembers the operator's threshold in the file at path, keeping its
+    // other keys. False (file unchanged) for a threshold that is not a
+    // positive finite number or when the file cannot be written.
+    static bool saveSummaryThreshold(double thresholdCp, const QString& path = defaultPath());
+
 private:
     QString m_makerWebAddress;
+    double m_summaryThresholdCp = 100.0;
 };
 
 }  // namespace tz

@@ -2,14 +2,17 @@
 
 #include "analysis/OpenedTest.h"
 #include "analysis/ResultsTable.h"
+#include "app/ProgramSettings.h"
 #include "app/SettingsFile.h"
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 #include "reports/BriefReport.h"
 #include "reports/CorvaneReport.h"
 #include "reports/ExcelExport.h"
+#include "reports/PointsExport.h"
 #include "reports/ReportFile.h"
 #include "reports/ReportFileName.h"
+#include "reports/SummarySection.h"
 #include "reports/ui/DetailReportDocument.h"
 
 #include <QCoreApplication>
@@ -30,7 +33,12 @@ void reportUsage(QTextStream& out)
            "          \"NAME brief.txt\"); detail, the detail report as PDF (default \"NAME.pdf\");\n"
            "          default files go to the working directory, NAME made safe for a file name\n"
            "  export NAME [--detail] -o FILE.xlsx\n"
-           "          the brief (or detailed) spreadsheet export of test NAME\n";
+           "          the brief (or detailed) spreadsheet export of test NAME\n"
+           "  export NAME --format csv|json [-o FILE]\n"
+           "          every point of test NAME with named columns and units (csv: one record\n"
+           "          per point, the test information in leading columns; json: test\n"
+           "          information, additives, ramp results, summary and points in one\n"
+           "          document); to standard output without -o. --format xlsx is the default\n";
 }
 
 namespace {
@@ -40,6 +48,7 @@ struct Request {
     QString name;
     QString output;
     bool detailed = false;
+    QString format = QStringLiteral("xlsx");   // export only: xlsx, csv or json
 };
 
 // Reads "NAME [-o FILE] [--detail]"; false with a reason on anything else.
@@ -55,6 +64,17 @@ bool parse(const QStringList& args, bool allowDetail, Request& request, QString&
             request.output = args[++i];
         } else if (allowDetail && a == QLatin1String("--detail")) {
             request.detailed = true;
+        } else if (allowDetail && a == QLatin1String("--format")) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            request.format = args[++i];
+            if (request.format != QLatin1String("xlsx") && request.format != QLatin1String("csv")
+                && request.format != QLatin1String("json")) {
+                error = "--format takes xlsx, csv or json";
+                return false;
+            }
         } else if (a.startsWith(QLatin1String("-")) && a.size() > 1) {
             error = "unknown option " + a;
             return false;
@@ -126,7 +146,8 @@ int runReport(const QString& kind, const QStringList& args, QTextStream& out, QT
         } else {
             if (path.isEmpty())
                 path = reportFilePath(QDir::currentPath(), test->info.name, QStringLiteral(".pdf"));
-            const std::unique_ptr<QTextDocument> document = detailReportDocument(test->info, test->points);
+            const std::unique_ptr<QTextDocument> document = detailReportDocument(
+                test->info, test->points, summarySectionHtml(reportSummary(*test, settings), settings));
             writeDetailReportPdf(path, *document);
         }
     } catch (const ReportFileError& e) {
@@ -172,8 +193,13 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "tz360-cli export: " << error << "\n";
         return 1;
     }
-    if (request.output.isEmpty()) {
+    const bool xlsx = request.format == QLatin1String("xlsx");
+    if (xlsx && request.output.isEmpty()) {
         err << "tz360-cli export: -o FILE.xlsx is needed\n";
+        return 1;
+    }
+    if (!xlsx && request.detailed) {
+        err << "tz360-cli export: --detail is for the xlsx export; csv and json hold every point\n";
         return 1;
     }
     std::optional<OpenedTest> test;
@@ -181,8 +207,27 @@ int exportCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     Settings settings;
     if (const int code = loadForReport("export", request.name, test, table, settings, err); code != 0)
         return code;
+    if (!xlsx) {
+        const QString text = request.format == QLatin1String("csv")
+            ? pointsCsv(*test, settings)
+            : QString::fromUtf8(pointsJson(*test, settings, ProgramSettings().summaryThresholdCp()).toJson());
+        if (request.output.isEmpty()) {
+            out << text;
+            return 0;
+        }
+        try {
+            writeReportFile(request.output, text);
+        } catch (const ReportFileError& e) {
+            err << "tz360-cli export: " << e.text() << "\n";
+            return 2;
+        }
+        out << QDir::toNativeSeparators(request.output) << "\n";
+        return 0;
+    }
     try {
-        exportTestToExcel(request.output, *test, table, settings.unitSystem, request.detailed);
+        exportTestToExcel(request.output, *test, table, settings.unitSystem, request.detailed,
+                          request.detailed ? summarySheetCells(test->info.name, reportSummary(*test, settings), settings)
+                                           : QList<SheetCell>());
     } catch (const ReportFileError& e) {
         err << "tz360-cli export: " << e.text() << "\n";
         return 2;

@@ -3,6 +3,7 @@
 // holds TZ360.db (or database.txt naming the lab's server).
 #include "cli/AnalyzeCommand.h"
 #include "cli/ReportCommand.h"
+#include "cli/SummaryCommand.h"
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
@@ -28,6 +29,7 @@ void usage(QTextStream& out) {
            "  add-demo-sequence\n"
            "          stores the sequence \"Demo\" (four steps, each with a shear ramp)\n";
     tz::analyzeUsage(out);
+    tz::summaryUsage(out);
     tz::reportUsage(out);
     tz::retrieveUsage(out);
     tz::copyDbUsage(out);
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("run")) return tz::cli::run(args.mid(1), out, err);
     if (args[0] == QLatin1String("analyze") || args[0] == QLatin1String("analyse")) return tz::analyzeCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("add-demo-sequence")) return tz::cli::addDemoSequence(out, err);
+    if (args[0] == QLatin1String("summary")) return tz::summaryCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("export")) return tz::exportCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("retrieve")) return tz::retrieveCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("copy-db")) return tz::copyDbCommand(args.mid(1), out, err);

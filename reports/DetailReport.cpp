@@ -36,7 +36,7 @@ QList<DetailLine> detailLines(std::span<const ResultPoint> points)
 }
 
 QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint> points,
-                         const QLocale& locale, const QString& makerWebAddress)
+                         const QLocale& locale, const QString& makerWebAddress, const QString& summarySection)
 {
     QString html = QStringLiteral(
         "<html><head><meta charset=\"utf-8\"></head><body style=\"font-family: 'DejaVu Sans', Arial; font-size: 8pt;\">");
@@ -67,6 +67,7 @@ QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint
     }
     html += QStringLiteral("<tr><td><b>Description:</b></td><td colspan=\"3\">%1</td></tr></table><br>")
                 .arg(info.description.toHtmlEscaped());
+    html += summarySection;
 
     // Column captions, then one detail line per point.
     static const char* captions[] = {

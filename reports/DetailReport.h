@@ -34,7 +34,10 @@ QList<DetailLine> detailLines(std::span<const ResultPoint> points);
 // The whole report as HTML. The column captions are the table's heading row,
 // which a paged document repeats at the top of every page. The footer names
 // the maker's web address only when the lab has set one (tz360.ini).
+// summarySection, when given, is HTML placed between the test header and the
+// points (the test summary).
 QString detailReportHtml(const TestInfoValues& info, std::span<const ResultPoint> points,
-                         const QLocale& locale = QLocale(), const QString& makerWebAddress = QString());
+                         const QLocale& locale = QLocale(), const QString& makerWebAddress = QString(),
+                         const QString& summarySection = QString());
 
 }  // namespace tz

@@ -148,7 +148,7 @@ void writeExcelFile(const QString& path, const SheetContent& sheet)
     };
     worksheet_set_column(worksheet, 0, 0, 22, nullptr);
     worksheet_set_column(worksheet, 1, 10, 14, nullptr);
-    for (const SheetCell& cell : sheet.cells) {
+    const auto writeCell = [&](lxw_worksheet* worksheet, const SheetCell& cell) {
         const auto r = static_cast<lxw_row_t>(cell.row);
         const auto c = static_cast<lxw_col_t>(cell.column);
         switch (cell.value.typeId()) {
@@ -168,11 +168,24 @@ void writeExcelFile(const QString& path, const SheetContent& sheet)
                                         cell.bold ? bold : nullptr));
             break;
         }
-    }
+    };
+    for (const SheetCell& cell : sheet.cells)
+        writeCell(worksheet, cell);
     note(worksheet_repeat_rows(worksheet, static_cast<lxw_row_t>(sheet.resultsHeadingRow),
                                static_cast<lxw_row_t>(sheet.resultsHeadingRow)));
     worksheet_set_landscape(worksheet);
     worksheet_fit_to_pages(worksheet, 1, 10);
+    if (!sheet.summary.isEmpty()) {
+        lxw_worksheet* summary = workbook_add_worksheet(workbook, "Summary");
+        if (!summary) {
+            note(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        } else {
+            worksheet_set_column(summary, 0, 0, 40, nullptr);
+            worksheet_set_column(summary, 1, 1, 18, nullptr);
+            for (const SheetCell& cell : sheet.summary)
+                writeCell(summary, cell);
+        }
+    }
 
     // Closing writes the file; it frees the workbook whatever happens.
     note(workbook_close(workbook));
@@ -182,9 +195,12 @@ void writeExcelFile(const QString& path, const SheetContent& sheet)
 }
 
 void exportTestToExcel(const QString& path, const OpenedTest& test, const ResultsTable& table,
-                       int unitSystem, bool detailed)
+                       int unitSystem, bool detailed, const QList<SheetCell>& summarySheet)
 {
-    writeExcelFile(path, excelSheet(test.info, test.additives, table, unitSystem, detailed, test.points));
+    SheetContent sheet = excelSheet(test.info, test.additives, table, unitSystem, detailed, test.points);
+    if (detailed)
+        sheet.summary = summarySheet;
+    writeExcelFile(path, sheet);
 }
 
 }  // namespace tz

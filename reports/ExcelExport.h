@@ -23,6 +23,8 @@ struct SheetCell {
 struct SheetContent {
     QList<SheetCell> cells;
     int resultsHeadingRow = 0;   // repeated on every printed page
+    // A second worksheet "Summary" when not empty (the detailed export).
+    QList<SheetCell> summary;
 };
 
 // The cells in their places. The results section copies the results table
@@ -37,7 +39,8 @@ SheetContent excelSheet(const TestInfoValues& info, const QList<AdditiveValues>&
 void writeExcelFile(const QString& path, const SheetContent& sheet);
 
 // The brief export (detailed = false) or the detailed one of an opened test.
+// The detailed one also gets summarySheet as its "Summary" worksheet.
 void exportTestToExcel(const QString& path, const OpenedTest& test, const ResultsTable& table,
-                       int unitSystem, bool detailed);
+                       int unitSystem, bool detailed, const QList<SheetCell>& summarySheet = {});
 
 }  // namespace tz

@@ -53,6 +53,7 @@ frmMain::frmMain(Workstation& workstation, Prompt& prompt, QWidget* parent)
     createMenus();
     createStatusBar();
     connectOpenedTest();
+    connectSummaryView();
     // Reports and exports of the opened test; connects itself to the buttons and menus.
     new ReportActions(*this, *m_session, m_ws.settings, m_prompt);
     createChartPanel();
@@ -111,7 +112,8 @@ void frmMain::createControls() {
 
     m_results = new QTableWidget(1, kResultsColumns, m_area);
     m_results->setObjectName(QStringLiteral("MSFlexGrid1"));
-    m_results->setGeometry(8, 8, 872, 176);
+    // Below the tab that switches between the results grid and the summary.
+    m_results->setGeometry(8, 48, 872, 136);
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_results->verticalHeader()->hide();
     m_results->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -125,6 +127,7 @@ void frmMain::createControls() {
     m_results->viewport()->installEventFilter(this);
     connect(m_results->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
             &frmMain::showShearRate);
+    createSummaryView();
 
     m_additives = new QTableWidget(0, 4, m_area);
     m_additives->setObjectName(QStringLiteral("MSFlexGrid2"));

@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QTabBar;
 class QTableWidget;
 class clsConnection;
 class clsTEST_ADDITIVE;
@@ -24,6 +25,7 @@ namespace tz {
 
 class ChartPanel;
 class OpenedTestSession;
+class SummaryView;
 class Prompt;
 class frmOpenTest;
 class frmOverlapTest;
@@ -58,6 +60,8 @@ public:
     const ProportionalLayout& layoutTable() const { return m_layout; }
     // The chart area; the open and overlap steps hand it the tests to draw.
     ChartPanel* chartPanel() const { return m_charts; }
+    // The Summary view beside the results grid (its tab shows one or the other).
+    SummaryView* summaryView() const { return m_summary; }
 
     // Sizes the window to fit `available` (a screen's area without its
     // taskbar) with its frame, never below its minimum, and centres it there.
@@ -101,6 +105,10 @@ private:
     void closeOpenedTest();
     void connectOpenedTest();
     void editOpenedTestInfo();
+    // The Summary view and its tab (frmMain_Summary.cpp).
+    void createSummaryView();
+    void connectSummaryView();
+    void summariseOverlay(const QString& name);
 
     Workstation& m_ws;
     Prompt& m_prompt;
@@ -111,6 +119,8 @@ private:
     QWidget* m_area = nullptr;
     QTableWidget* m_results = nullptr;
     QTableWidget* m_additives = nullptr;
+    QTabBar* m_resultsTabs = nullptr;
+    SummaryView* m_summary = nullptr;
     ChartPanel* m_charts = nullptr;
     frmOverlapTest* m_overlap = nullptr;
     QLabel* m_statusText = nullptr;

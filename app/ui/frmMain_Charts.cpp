@@ -56,7 +56,8 @@ void frmMain::showOverlapTest() {
                 m_prompt.message(this, QStringLiteral("Your test sequence name is not found.  Please try again."));
                 return;
             }
-            m_charts->overlayTest(name);
+            if (m_charts->overlayTest(name))
+                summariseOverlay(name);
         });
     } else {
         m_overlap->reload();

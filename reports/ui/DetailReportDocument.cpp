@@ -14,10 +14,11 @@
 namespace tz {
 
 std::unique_ptr<QTextDocument> detailReportDocument(const TestInfoValues& info,
-                                                    std::span<const ResultPoint> points)
+                                                    std::span<const ResultPoint> points,
+                                                    const QString& summarySection)
 {
     auto document = std::make_unique<QTextDocument>();
-    document->setHtml(detailReportHtml(info, points, QLocale(), ProgramSettings().makerWebAddress()));
+    document->setHtml(detailReportHtml(info, points, QLocale(), ProgramSettings().makerWebAddress(), summarySection));
     document->setMetaInformation(QTextDocument::DocumentTitle,
                                  QStringLiteral("TZ360 Viscosity Test Report - ") + info.name);
     return document;

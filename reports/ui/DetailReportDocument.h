@@ -14,8 +14,10 @@ class QTextDocument;
 namespace tz {
 
 // The footer's web address is the one the lab set in tz360.ini, if any.
+// summarySection: the test summary's HTML, placed above the points.
 std::unique_ptr<QTextDocument> detailReportDocument(const TestInfoValues& info,
-                                                    std::span<const ResultPoint> points);
+                                                    std::span<const ResultPoint> points,
+                                                    const QString& summarySection = QString());
 
 // The paper of the lab's locale: Letter where inches are used, else A4.
 void setLocalPaper(QPagedPaintDevice& device);

@@ -12,7 +12,7 @@ namespace tz {
 
 QString exportToExcelWithDialog(QWidget* parent, Prompt& prompt, const OpenedTest& test,
                                 const ResultsTable& table, int unitSystem, bool detailed,
-                                const ReportDialogs& dialogs)
+                                const ReportDialogs& dialogs, const QList<SheetCell>& summarySheet)
 {
     const QString suggested = QDir::current().filePath(
         safeFileStem(test.info.name) + (detailed ? QStringLiteral(" detail") : QString()) + QStringLiteral(".xlsx"));
@@ -25,7 +25,7 @@ QString exportToExcelWithDialog(QWidget* parent, Prompt& prompt, const OpenedTes
         path += QStringLiteral(".xlsx");
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        exportTestToExcel(path, test, table, unitSystem, detailed);
+        exportTestToExcel(path, test, table, unitSystem, detailed, summarySheet);
     } catch (const ReportFileError& e) {
         QApplication::restoreOverrideCursor();
         prompt.message(parent, e.text(), QStringLiteral("TZ360"), Prompt::Icon::Critical);

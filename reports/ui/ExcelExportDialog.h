@@ -5,6 +5,7 @@
 // the double-click on a unit window's results grid both come here.
 #include "analysis/OpenedTest.h"
 #include "analysis/ResultsTable.h"
+#include "reports/ExcelExport.h"
 #include "reports/ui/ReportDialogs.h"
 
 class QWidget;
@@ -17,6 +18,7 @@ class Prompt;
 // not be written (the reason is shown).
 QString exportToExcelWithDialog(QWidget* parent, Prompt& prompt, const OpenedTest& test,
                                 const ResultsTable& table, int unitSystem, bool detailed,
-                                const ReportDialogs& dialogs = ReportDialogs::desktop());
+                                const ReportDialogs& dialogs = ReportDialogs::desktop(),
+                                const QList<SheetCell>& summarySheet = {});
 
 }  // namespace tz

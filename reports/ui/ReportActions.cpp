@@ -7,6 +7,7 @@
 #include "reports/CorvaneReport.h"
 #include "reports/ReportFile.h"
 #include "reports/ReportFileName.h"
+#include "reports/SummarySection.h"
 #include "reports/ui/BriefReportPrinter.h"
 #include "reports/ui/DetailReportDocument.h"
 #include "reports/ui/ExcelExportDialog.h"
@@ -136,8 +137,9 @@ void ReportActions::detailReport()
 {
     if (!requireOpenTest())
         return;
-    const std::unique_ptr<QTextDocument> document =
-        detailReportDocument(m_session.test().info, m_session.test().points);
+    const OpenedTest& test = m_session.test();
+    const std::unique_ptr<QTextDocument> document = detailReportDocument(
+        test.info, test.points, summarySectionHtml(reportSummary(test, m_settings), m_settings));
     dialogs.preview(&m_window, m_prompt, *document);
 }
 
@@ -145,8 +147,11 @@ void ReportActions::exportExcel(bool detailed)
 {
     if (!m_session.isOpen())
         return;
-    exportToExcelWithDialog(&m_window, m_prompt, m_session.test(), m_session.resultsTable(),
-                            m_settings.unitSystem, detailed, dialogs);
+    const OpenedTest& test = m_session.test();
+    const QList<SheetCell> summary =
+        detailed ? summarySheetCells(test.info.name, reportSummary(test, m_settings), m_settings) : QList<SheetCell>();
+    exportToExcelWithDialog(&m_window, m_prompt, test, m_session.resultsTable(), m_settings.unitSystem, detailed,
+                            dialogs, summary);
 }
 
 }  // namespace tz

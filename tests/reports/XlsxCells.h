@@ -20,7 +20,8 @@ inline QByteArray member(const QString& path, const QString& name)
     return unzip.readAllStandardOutput();
 }
 
-inline QMap<QString, QVariant> readCells(const QString& path)
+// sheet: "sheet1" for the first worksheet, "sheet2" for the second.
+inline QMap<QString, QVariant> readCells(const QString& path, const QString& sheet = "sheet1")
 {
     QStringList strings;
     QXmlStreamReader s(member(path, "xl/sharedStrings.xml"));
@@ -31,7 +32,7 @@ inline QMap<QString, QVariant> readCells(const QString& path)
             s.readNext();
     }
     QMap<QString, QVariant> cells;
-    QXmlStreamReader x(member(path, "xl/worksheets/sheet1.xml"));
+    QXmlStreamReader x(member(path, "xl/worksheets/" + sheet + ".xml"));
     QString ref, type;
     while (!x.atEnd()) {
         x.readNext();
