@@ -120,8 +120,9 @@ void MdbCsvReader::endField()
 {
     LegacyField field;
     field.isNull = !m_quoted && (m_field.isEmpty() || m_field == kNull);
+    // An empty text is not NULL: it must stay non-null for the database.
     if (!field.isNull)
-        field.text = QString::fromUtf8(m_field);
+        field.text = m_field.isEmpty() ? QString(QLatin1String("")) : QString::fromUtf8(m_field);
     m_record << field;
     if (m_record.size() > kMaxFields)
         throw DbError(QStringLiteral("mdb-export output line %1: more than %2 fields").arg(m_line).arg(kMaxFields));
