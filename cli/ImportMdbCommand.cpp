@@ -46,7 +46,7 @@ int importMdbCommand(const QStringList& args, QTextStream& out, QTextStream& err
     try {
         // The file is looked at before the database is opened: a wrong file
         // leaves no new empty TZ360.db behind.
-        source.tables();
+        requireLegacyTables(source);
     } catch (const DbError& e) {
         err << "tz360-cli import-mdb: " << e.text().simplified() << "\n";
         return 2;

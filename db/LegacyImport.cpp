@@ -274,9 +274,8 @@ void importFamily(const Plan& p, LegacyTableSource& source, clsConnection& targe
 
 }  // namespace
 
-CopyResult importLegacy(LegacyTableSource& source, clsConnection& target, bool renameClashes)
+void requireLegacyTables(LegacyTableSource& source)
 {
-    // Every table is checked before anything is read or written.
     QStringList present;
     for (const QString& name : source.tables())
         present << name.toUpper();
@@ -287,6 +286,12 @@ CopyResult importLegacy(LegacyTableSource& source, clsConnection& target, bool r
     if (!missing.isEmpty())
         throw DbError(QStringLiteral("%1 has no table %2; nothing imported")
                           .arg(source.description(), missing.join(QStringLiteral(", "))));
+}
+
+CopyResult importLegacy(LegacyTableSource& source, clsConnection& target, bool renameClashes)
+{
+    // Every table is checked before anything is read or written.
+    requireLegacyTables(source);
     CopyResult result;
     inTransaction(target, [&] {
         const Plan sequences = plan(kSequences, source, target, renameClashes);

@@ -34,6 +34,9 @@ public:
     virtual void readTable(const QString& table, const std::function<void(const LegacyRecord&)>& onRecord) = 0;
 };
 
+// Throws tz::DbError naming every one of the six tables source lacks.
+void requireLegacyTables(LegacyTableSource& source);
+
 // Copies everything in source into target in one transaction of the target,
 // with copy-db's clash rules. A missing table or column, a malformed row or
 // a value that does not fit is a tz::DbError naming it, with nothing written.
