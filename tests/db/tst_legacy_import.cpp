@@ -32,7 +32,11 @@ QStringList rows(TempDatabase& db, const QString& select)
     while (query.next()) {
         QStringList fields;
         for (int i = 0; i < query.record().count(); ++i)
-            fields << (query.isNull(i) ? QStringLiteral("<NULL>") : query.value(i).toString());
+            fields << (query.isNull(i) ? QStringLiteral("<NULL>")
+                       // The server hands a start time back as a date-time, the file as its text.
+                       : query.value(i).typeId() == QMetaType::QDateTime
+                       ? query.value(i).toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                       : query.value(i).toString());
         out << fields.join('|');
     }
     return out;
@@ -52,6 +56,10 @@ int total(TempDatabase& db)
 class TestLegacyImport : public QObject {
     Q_OBJECT
 private slots:
+    // On the embedded file and on the lab server.
+    void initTestCase_data() { tz::test::addBackendRows(); }
+    void init() { TZ360_USE_BACKEND_ROW(); }
+
     void importsEveryTableUnderNewIds()
     {
         TempDatabase db;
@@ -144,6 +152,10 @@ private slots:
                                                + "/missing-column/legacy.mdb has no column RESULT_BATH_TEMP" << "Bench";
         QTest::newRow("bad number after rows written")
             << "bad-number" << "TEST_RESULT row 2, RESULT_PRESS: \"4O1\" is no number; nothing imported" << "Bench";
+        // The workstation's columns take 40 characters; a longer text is not cut.
+        QTest::newRow("text too long") << "long-text"
+                                       << "TEST_INFO row 1, FLUID_ID: longer than 40 characters; nothing imported"
+                                       << "Bench";
         QTest::newRow("name clash") << "name-clash"
                                     << "Test \"Well 11\" already exists in the target; nothing copied "
                                        "(--rename-clashes stores it under a free name)" << "Well 11";
