@@ -10,6 +10,7 @@
 #include "cli/RunCommand.h"
 #include "cli/RetrieveCommand.h"
 #include "cli/CopyDbCommand.h"
+#include "cli/ImportMdbCommand.h"
 #include "cli/DemoSequence.h"
 #include "cli/FlushJournalCommand.h"
 #include "tz360_version.h"
@@ -33,6 +34,7 @@ void usage(QTextStream& out) {
     tz::reportUsage(out);
     tz::retrieveUsage(out);
     tz::copyDbUsage(out);
+    tz::importMdbUsage(out);
     tz::cli::flushJournalUsage(out);
     out << "\n"
            "The database is TZ360.db in the working directory, or the PostgreSQL server\n"
@@ -87,6 +89,7 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("export")) return tz::exportCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("retrieve")) return tz::retrieveCommand(args.mid(1), out, err);
     if (args[0] == QLatin1String("copy-db")) return tz::copyDbCommand(args.mid(1), out, err);
+    if (args[0] == QLatin1String("import-mdb")) return tz::importMdbCommand(args.mid(1), out, err);
     err << "tz360-cli: unknown command \"" << args[0] << "\"\n";
     usage(err);
     return 1;

@@ -24,11 +24,7 @@ constexpr int kNameLength = 40;
 // 999 bound values per statement.
 constexpr int kRowsPerInsert = 50;
 
-struct Row {
-    QStringList columns;
-    QVariantList values;
-    QVariant value(const QString& column) const { return values.value(columns.indexOf(column)); }
-};
+using Row = CopyRow;
 
 QSqlQuery runSelect(clsConnection& connection, const QString& sql, const QVariant& key = QVariant())
 {
@@ -64,155 +60,12 @@ std::vector<Row> selectRows(clsConnection& connection, const QString& sql)
     return rows;
 }
 
-// Writes the rows of one table into the target with statements prepared
-// once: a row without its own key column, its parent column (if any) set to
-// the parent's new key.
-class TableWriter {
-public:
-    TableWriter(clsConnection& target, QString table, QString keyColumn, QString parentColumn = QString())
-        : m_target(target), m_table(std::move(table)), m_key(std::move(keyColumn)), m_parent(std::move(parentColumn))
-    {
-    }
-
-    // One row whose new key the caller needs (a sequence or a test header).
-    QVariant insertForKey(const Row& row, const QVariant& parentKey = QVariant())
-    {
-        QSqlQuery& insert = statement(row, 1, true);
-        bindRow(insert, row, parentKey);
-        exec(insert);
-        QVariant key;
-        if (m_target.backend() == Backend::Postgres) {
-            if (insert.next())
-                key = insert.value(0);
-            insert.finish();
-        } else {
-            key = insert.lastInsertId();
-        }
-        if (!key.isValid())
-            throw DbError(QStringLiteral("No new id for the copied %1 row").arg(m_table));
-        return key;
-    }
-
-    // A row nobody refers to (a point, an additive, a ramp row): kept until
-    // a whole multi-row insert is ready. flush() writes the rest.
-    void add(const Row& row, const QVariant& parentKey)
-    {
-        m_pending.push_back(row);
-        m_pendingParents << parentKey;
-        if (m_pending.size() == kRowsPerInsert)
-            flush();
-    }
-
-    void flush()
-    {
-        if (m_pending.empty())
-            return;
-        QSqlQuery& insert = statement(m_pending.front(), static_cast<int>(m_pending.size()), false);
-        for (size_t i = 0; i < m_pending.size(); ++i)
-            bindRow(insert, m_pending[i], m_pendingParents[static_cast<qsizetype>(i)]);
-        exec(insert);
-        m_pending.clear();
-        m_pendingParents.clear();
-    }
-
-private:
-    // The prepared insert of rowCount rows shaped like row.
-    QSqlQuery& statement(const Row& row, int rowCount, bool returningKey)
-    {
-        if (m_columns.isEmpty()) {
-            for (const QString& column : row.columns)
-                if (column != m_key)
-                    m_columns << column;
-        }
-        const int slot = returningKey ? 0 : rowCount;
-        auto found = m_prepared.find(slot);
-        if (found != m_prepared.end())
-            return found.value();
-        QStringList marks;
-        for (int i = 0; i < m_columns.size(); ++i)
-            marks << QStringLiteral("?");
-        const QString oneRow = QStringLiteral("(%1)").arg(marks.join(QStringLiteral(", ")));
-        QStringList rows;
-        for (int i = 0; i < rowCount; ++i)
-            rows << oneRow;
-        QString sql = m_target.adaptSql(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                            .arg(m_table, m_columns.join(QStringLiteral(", ")),
-                                                 rows.join(QStringLiteral(", "))));
-        if (returningKey)
-            sql = insertReturningKey(sql, m_key, m_target.backend());
-        m_target.ensureConnected();
-        QSqlQuery query(m_target.ADOConnection());
-        if (!query.prepare(sql))
-            throw DbError(query.lastError());
-        return m_prepared.insert(slot, query).value();
-    }
-
-    void bindRow(QSqlQuery& insert, const Row& row, const QVariant& parentKey)
-    {
-        for (const QString& column : m_columns) {
-            QVariant value = column == m_parent ? parentKey : row.value(column);
-            // Start times travel as the same local wall-clock text the
-            // record classes write, so no session time zone can shift a
-            // test's start.
-            if (value.typeId() == QMetaType::QDateTime && !value.isNull())
-                value = value.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-            insert.addBindValue(value);
-        }
-    }
-
-    static void exec(QSqlQuery& insert)
-    {
-        if (!insert.exec())
-            throw DbError(insert.lastError());
-    }
-
-    clsConnection& m_target;
-    const QString m_table, m_key, m_parent;
-    QStringList m_columns;
-    QHash<int, QSqlQuery> m_prepared;  // by rows per statement; 0: one row returning its key
-    std::vector<Row> m_pending;
-    QVariantList m_pendingParents;
-};
-
 QSet<QString> namesIn(clsConnection& connection, const QString& sql)
 {
     QSet<QString> names;
     for (const Row& row : selectRows(connection, sql))
         names.insert(row.values.value(0).toString());
     return names;
-}
-
-// The names the copies are stored under, in source order. Only a name the
-// target already holds is a clash (tests may share a name, so two source
-// tests called alike are copied alike): it is refused, or renamed to the
-// first "NAME (n)", NAME shortened so the whole fits the column, that neither
-// database uses.
-QStringList chooseNames(const QStringList& sourceNames, const QSet<QString>& inTarget, bool rename, const char* what)
-{
-    QSet<QString> taken = inTarget;
-    for (const QString& name : sourceNames)
-        taken.insert(name);
-    QStringList chosen;
-    for (const QString& name : sourceNames) {
-        if (!inTarget.contains(name)) {
-            chosen << name;
-            continue;
-        }
-        if (!rename)
-            throw DbError(QStringLiteral("%1 \"%2\" already exists in the target; nothing copied "
-                                         "(--rename-clashes stores it under a free name)")
-                              .arg(QLatin1String(what), name));
-        for (int n = 2;; ++n) {
-            const QString suffix = QStringLiteral(" (%1)").arg(n);
-            const QString candidate = name.left(kNameLength - suffix.size()) + suffix;
-            if (!taken.contains(candidate)) {
-                taken.insert(candidate);
-                chosen << candidate;
-                break;
-            }
-        }
-    }
-    return chosen;
 }
 
 QStringList namesOf(const std::vector<Row>& rows, const QString& column)
@@ -229,7 +82,7 @@ void setName(Row& row, const QString& column, const QString& name)
 }
 
 // Every child row of one parent, read and written in the source's order.
-int copyChildren(clsConnection& source, const QString& select, const QVariant& oldId, TableWriter& writer,
+int copyChildren(clsConnection& source, const QString& select, const QVariant& oldId, CopyTableWriter& writer,
                  const QVariant& newId)
 {
     QSqlQuery rows = runSelect(source, select, oldId);
@@ -240,14 +93,6 @@ int copyChildren(clsConnection& source, const QString& select, const QVariant& o
     }
     writer.flush();
     return count;
-}
-
-QString describe(const char* what, const QString& name, const QString& stored)
-{
-    QString line = QStringLiteral("%1 \"%2\"").arg(QLatin1String(what), name);
-    if (stored != name)
-        line += QStringLiteral(" -> \"%1\"").arg(stored);
-    return line;
 }
 
 // A header table with the tables that hang off it by its key.
@@ -288,7 +133,7 @@ Plan plan(const Family& family, clsConnection& source, clsConnection& target, bo
                                           .arg(QLatin1String(family.table), QLatin1String(family.key))),
            {}};
     const QString nameColumn = QLatin1String(family.nameColumn);
-    p.storeAs = chooseNames(namesOf(p.headers, nameColumn),
+    p.storeAs = chooseCopyNames(namesOf(p.headers, nameColumn),
                             namesIn(target, QStringLiteral("SELECT %1 FROM %2")
                                                 .arg(nameColumn, QLatin1String(family.table))),
                             renameClashes, family.what);
@@ -301,8 +146,8 @@ void copyFamily(const Plan& p, clsConnection& source, clsConnection& target, QSt
 {
     const Family& f = p.family;
     const QString key = QLatin1String(f.key);
-    TableWriter headerWriter(target, QLatin1String(f.table), key);
-    std::vector<TableWriter> childWriters;
+    CopyTableWriter headerWriter(target, QLatin1String(f.table), key);
+    std::vector<CopyTableWriter> childWriters;
     QStringList childSelects;
     for (const Family::Child& child : f.children) {
         childWriters.emplace_back(target, QLatin1String(child.table), QLatin1String(child.key), key);
@@ -318,7 +163,7 @@ void copyFamily(const Plan& p, clsConnection& source, clsConnection& target, QSt
         int lastCount = 0;
         for (size_t c = 0; c < childWriters.size(); ++c)
             lastCount = copyChildren(source, childSelects[static_cast<qsizetype>(c)], oldId, childWriters[c], newId);
-        QString line = describe(f.what, p.headers[i].value(QLatin1String(f.nameColumn)).toString(), storeAs);
+        QString line = describeCopy(f.what, p.headers[i].value(QLatin1String(f.nameColumn)).toString(), storeAs);
         if (f.countedAs)
             line += QStringLiteral(" (%1 %2)").arg(lastCount).arg(QLatin1String(f.countedAs));
         lines << line;
@@ -326,6 +171,144 @@ void copyFamily(const Plan& p, clsConnection& source, clsConnection& target, QSt
 }
 
 }  // namespace
+
+
+CopyTableWriter::CopyTableWriter(clsConnection& target, QString table, QString keyColumn, QString parentColumn)
+    : m_target(target), m_table(std::move(table)), m_key(std::move(keyColumn)), m_parent(std::move(parentColumn))
+{
+}
+// One row whose new key the caller needs (a sequence or a test header).
+QVariant CopyTableWriter::insertForKey(const Row& row, const QVariant& parentKey)
+{
+    QSqlQuery& insert = statement(row, 1, true);
+    bindRow(insert, row, parentKey);
+    exec(insert);
+    QVariant key;
+    if (m_target.backend() == Backend::Postgres) {
+        if (insert.next())
+            key = insert.value(0);
+        insert.finish();
+    } else {
+        key = insert.lastInsertId();
+    }
+    if (!key.isValid())
+        throw DbError(QStringLiteral("No new id for the copied %1 row").arg(m_table));
+    return key;
+}
+
+// A row nobody refers to (a point, an additive, a ramp row): kept until
+// a whole multi-row insert is ready. flush() writes the rest.
+void CopyTableWriter::add(const Row& row, const QVariant& parentKey)
+{
+    m_pending.push_back(row);
+    m_pendingParents << parentKey;
+    if (m_pending.size() == kRowsPerInsert)
+        flush();
+}
+
+void CopyTableWriter::flush()
+{
+    if (m_pending.empty())
+        return;
+    QSqlQuery& insert = statement(m_pending.front(), static_cast<int>(m_pending.size()), false);
+    for (size_t i = 0; i < m_pending.size(); ++i)
+        bindRow(insert, m_pending[i], m_pendingParents[static_cast<qsizetype>(i)]);
+    exec(insert);
+    m_pending.clear();
+    m_pendingParents.clear();
+}
+
+// The prepared insert of rowCount rows shaped like row.
+QSqlQuery& CopyTableWriter::statement(const Row& row, int rowCount, bool returningKey)
+{
+    if (m_columns.isEmpty()) {
+        for (const QString& column : row.columns)
+            if (column != m_key)
+                m_columns << column;
+    }
+    const int slot = returningKey ? 0 : rowCount;
+    auto found = m_prepared.find(slot);
+    if (found != m_prepared.end())
+        return found.value();
+    QStringList marks;
+    for (int i = 0; i < m_columns.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString oneRow = QStringLiteral("(%1)").arg(marks.join(QStringLiteral(", ")));
+    QStringList rows;
+    for (int i = 0; i < rowCount; ++i)
+        rows << oneRow;
+    QString sql = m_target.adaptSql(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                        .arg(m_table, m_columns.join(QStringLiteral(", ")),
+                                             rows.join(QStringLiteral(", "))));
+    if (returningKey)
+        sql = insertReturningKey(sql, m_key, m_target.backend());
+    m_target.ensureConnected();
+    QSqlQuery query(m_target.ADOConnection());
+    if (!query.prepare(sql))
+        throw DbError(query.lastError());
+    return m_prepared.insert(slot, query).value();
+}
+
+void CopyTableWriter::bindRow(QSqlQuery& insert, const Row& row, const QVariant& parentKey)
+{
+    for (const QString& column : m_columns) {
+        QVariant value = column == m_parent ? parentKey : row.value(column);
+        // Start times travel as the same local wall-clock text the
+        // record classes write, so no session time zone can shift a
+        // test's start.
+        if (value.typeId() == QMetaType::QDateTime && !value.isNull())
+            value = value.toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        insert.addBindValue(value);
+    }
+}
+
+void CopyTableWriter::exec(QSqlQuery& insert)
+{
+    if (!insert.exec())
+        throw DbError(insert.lastError());
+}
+
+
+// The names the copies are stored under, in source order. Only a name the
+// target already holds is a clash (tests may share a name, so two source
+// tests called alike are copied alike): it is refused, or renamed to the
+// first "NAME (n)", NAME shortened so the whole fits the column, that neither
+// database uses.
+QStringList chooseCopyNames(const QStringList& sourceNames, const QSet<QString>& inTarget, bool rename, const char* what)
+{
+    QSet<QString> taken = inTarget;
+    for (const QString& name : sourceNames)
+        taken.insert(name);
+    QStringList chosen;
+    for (const QString& name : sourceNames) {
+        if (!inTarget.contains(name)) {
+            chosen << name;
+            continue;
+        }
+        if (!rename)
+            throw DbError(QStringLiteral("%1 \"%2\" already exists in the target; nothing copied "
+                                         "(--rename-clashes stores it under a free name)")
+                              .arg(QLatin1String(what), name));
+        for (int n = 2;; ++n) {
+            const QString suffix = QStringLiteral(" (%1)").arg(n);
+            const QString candidate = name.left(kNameLength - suffix.size()) + suffix;
+            if (!taken.contains(candidate)) {
+                taken.insert(candidate);
+                chosen << candidate;
+                break;
+            }
+        }
+    }
+    return chosen;
+}
+
+QString describeCopy(const char* what, const QString& name, const QString& stored)
+{
+    QString line = QStringLiteral("%1 \"%2\"").arg(QLatin1String(what), name);
+    if (stored != name)
+        line += QStringLiteral(" -> \"%1\"").arg(stored);
+    return line;
+}
 
 CopyResult copyDatabase(clsConnection& source, clsConnection& target, bool renameClashes)
 {

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3
   unzip
+  mdbtools
   libqt6sql6-psql
   postgresql
   dpkg-dev lintian
