@@ -106,7 +106,19 @@ void ChartPanel::updateControls()
 {
     if (m_c.xScaleFrame) m_c.xScaleFrame->setVisible(!m_is3D);
     if (m_c.yScaleFrame) m_c.yScaleFrame->setVisible(!m_is3D);
-    if (m_c.overlap) m_c.overlap->setEnabled(!m_is3D && m_index != kDefaultChart && !m_test.name.isEmpty());
+    if (m_c.overlap) {
+        m_c.overlap->setEnabled(!m_is3D && m_index != kDefaultChart && !m_test.name.isEmpty());
+        // A trainee sees why the button waits, without a dialog.
+        const QString hint = m_test.name.isEmpty()
+            ? QStringLiteral("Open a test first; then choose a chart type other than \"Visc, Temp Vs Time\".")
+            : m_is3D ? QStringLiteral("Only 2-D charts can be overlaid: choose 2D.")
+            : m_index == kDefaultChart
+                ? QStringLiteral("\"Visc, Temp Vs Time\" cannot be overlaid: choose another chart type "
+                                 "(viscosity, stress, temperature or shear rate against each other).")
+                : QStringLiteral("Overlay another saved test on this chart.");
+        m_c.overlap->setToolTip(hint);
+        m_c.overlap->setStatusTip(hint);
+    }
     if (m_c.chartType && m_c.chartType->currentIndex() != m_index) {
         const QSignalBlocker block(m_c.chartType);
         m_c.chartType->setCurrentIndex(m_index);

@@ -142,6 +142,7 @@ private slots:
         QVERIFY(find<QPushButton>("cmdPrintChart")->isEnabled());
         QVERIFY(find<QAction>("MenuPrintChart")->isEnabled());
         QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+        QVERIFY(find<QPushButton>("cmdOverlap")->toolTip().startsWith("Open a test first"));
         // Nothing opened: the choice snaps back to the first type.
         choose(3);
         QCOMPARE(type->currentIndex(), 0);
@@ -185,6 +186,7 @@ private slots:
         QCOMPARE(s[2]->count(), 4);
         QCOMPARE(view->chart()->axes(Qt::Vertical).size(), 3);
         QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
+        QVERIFY(find<QPushButton>("cmdOverlap")->toolTip().contains("choose another chart type"));
 
         // "No Ramp" drops the two ramp points; "All" brings them back.
         find<QRadioButton>("optNoRampData")->click();
@@ -219,6 +221,7 @@ private slots:
         for (const QPointF& p : s[0]->points()) rates << p.x();
         QCOMPARE(rates, (QList<double>{0, 20, 40, 100, 170}));
         QVERIFY(find<QPushButton>("cmdOverlap")->isEnabled());
+        QCOMPARE(find<QPushButton>("cmdOverlap")->statusTip(), QString("Overlay another saved test on this chart."));
 
         QVERIFY(!panel->overlayTest("Hand"));
         QCOMPARE(prompt->lastText(), QString("Test can not overlap itself!"));
