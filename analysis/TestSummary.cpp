@@ -61,10 +61,6 @@ std::vector<std::pair<double, double>> rampRateRanges(std::span<const ResultPoin
 
 }  // namespace
 
-bool thresholdAccepted(double thresholdCp) {
-    return std::isfinite(thresholdCp) && thresholdCp > 0;
-}
-
 double minutesAtOrAbove(std::span<const SummaryPoint> c, double level, double SummaryPoint::*value) {
     double minutes = 0;
     for (std::size_t i = 1; i < c.size(); ++i) {

@@ -18,6 +18,7 @@
 // single instant spans no time: 0 minutes above the threshold, 0 minutes near
 // the maximum temperature, and no break.
 #include "analysis/RampAnalysis.h"
+#include "app/ProgramSettings.h"
 #include "app/Settings.h"
 
 #include <array>
@@ -27,7 +28,6 @@
 
 namespace tz {
 
-inline constexpr double kDefaultThresholdCp = 100.0;
 // The band below the maximum sample temperature counted as "at temperature".
 inline constexpr double kNearMaxTempBandF = 5.0;
 
@@ -68,8 +68,5 @@ double minutesAtOrAbove(std::span<const SummaryPoint> curve, double level,
 
 TestSummary summariseTest(std::span<const ResultPoint> rows, double bobRadius,
                           const Settings& settings, double thresholdCp = kDefaultThresholdCp);
-
-// A threshold the operator may choose: finite and above 0 cP.
-bool thresholdAccepted(double thresholdCp);
 
 }  // namespace tz

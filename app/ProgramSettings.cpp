@@ -1,11 +1,15 @@
 #include "app/ProgramSettings.h"
 
-#include "analysis/TestSummary.h"
-
 #include <QDir>
 #include <QSettings>
 
+#include <cmath>
+
 namespace tz {
+
+bool thresholdAccepted(double thresholdCp) {
+    return std::isfinite(thresholdCp) && thresholdCp > 0;
+}
 
 namespace {
 // An address is one short line: a hand-edited file may hold anything.

@@ -14,6 +14,12 @@
 
 namespace tz {
 
+// The viscosity the test summary measures against until the operator chooses one.
+inline constexpr double kDefaultThresholdCp = 100.0;
+
+// A threshold the operator may choose: finite and above 0 cP.
+bool thresholdAccepted(double thresholdCp);
+
 class ProgramSettings {
 public:
     // Reads path (default: tz360.ini in the working directory).
@@ -36,7 +42,7 @@ public:
 
 private:
     QString m_makerWebAddress;
-    double m_summaryThresholdCp = 100.0;
+    double m_summaryThresholdCp = kDefaultThresholdCp;
 };
 
 }  // namespace tz

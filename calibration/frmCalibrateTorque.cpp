@@ -4,7 +4,7 @@
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/SaveFileDialog.h"
-#include "calibration/BobFile.h"
+#include "app/BobFile.h"
 #include "calibration/CalibrationBobs.h"
 #include "calibration/CalibrationReport.h"
 #include "calibration/TorqueCalibration.h"

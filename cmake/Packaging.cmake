@@ -6,7 +6,7 @@ set(TZ360_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tz360_version.h.in ${TZ360_GENERATED_DIR}/tz360_version.h @ONLY)
 # Only the files that print the version see the header, so a new version number
 # recompiles four files, not the whole tree.
-set_source_files_properties(app/main.cpp app/ui/frmAbout.cpp cli/main.cpp sim/tool/main.cpp
+set_source_files_properties(workstation/main.cpp app/ui/frmAbout.cpp cli/main.cpp sim/tool/main.cpp
   PROPERTIES INCLUDE_DIRECTORIES ${TZ360_GENERATED_DIR})
 
 # --- install layout -----------------------------------------------------------

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
-#include "calibration/BobFile.h"
+#include "app/BobFile.h"
 #include "instrument/frmRealTime.h"
 
 #include <QCloseEvent>

@@ -6,8 +6,8 @@
 #include "reports/ui/ReportActions.h"
 #include "analysis/OpenedTestSession.h"
 #include "app/SettingsFile.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "support/ScriptedPrompt.h"
 #include "testinfo/frmOpenTest.h"
 

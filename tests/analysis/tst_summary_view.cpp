@@ -7,8 +7,8 @@
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ui/SummaryView.h"
 #include "app/ProgramSettings.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "support/ScriptedPrompt.h"
 #include "testinfo/frmOverlapTest.h"
 

@@ -1,8 +1,8 @@
 // Alt + a letter does one thing in each window: no two visible buttons,
 // labels, check boxes, group boxes or menu titles of a window share their
 // underlined letter (a shared one only moves the focus between them).
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "db/TempDatabase.h"
 #include "instrument/frmDynamic.h"

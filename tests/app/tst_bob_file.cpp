@@ -1,5 +1,5 @@
 // BOBINFO.TXT: the bob of each unit position.
-#include "calibration/BobFile.h"
+#include "app/BobFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

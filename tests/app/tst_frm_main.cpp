@@ -1,9 +1,9 @@
 // The main window: start-up without settings, proportional layout across a
 // minimise, the exit check, and a database that cannot be opened.
-#include "app/Workstation.h"
+#include "workstation/Workstation.h"
 #include "app/ui/frmAbout.h"
 #include "app/ui/frmHelp.h"
-#include "app/ui/frmMain.h"
+#include "workstation/frmMain.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/TitleWidth.h"
 #include "support/ScriptedPrompt.h"

@@ -1,8 +1,8 @@
 // The calibration window against tz360-sim over real pseudo-terminals: whole
 // calibrations (sound, too short, doubtful), the bob file, the report, the
 // pressure effect, and the refusals while a calibration runs.
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "instrument/ProtocolCodec.h"
 #include "instrument/StatusFrameReader.h"

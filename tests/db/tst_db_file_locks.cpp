@@ -8,8 +8,8 @@
 // and closes the database, then the workstation records a point that a third
 // process must see.
 #include "analysis/OpenedTestSession.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "calibration/frmCalibrateTorque.h"
 #include "tests/analysis/StoredTests.h"
 #include "tests/support/ScriptedPrompt.h"

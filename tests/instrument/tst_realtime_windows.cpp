@@ -8,8 +8,8 @@
 #include "tests/support/ScriptedPrompt.h"
 
 #include "app/Settings.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "app/ui/Prompt.h"
 #include "db/NewTest.h"
 #include "db/SequenceData.h"

@@ -13,8 +13,8 @@
 
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "db/NewTest.h"
 #include "db/SequenceData.h"
 #include "instrument/RunController.h"

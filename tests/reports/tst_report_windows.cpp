@@ -2,8 +2,8 @@
 // dialogs answered by the test; the detail report rendered to PDF; the brief
 // report on paper; the detail report preview.
 #include "analysis/OpenedTestSession.h"
-#include "app/Workstation.h"
-#include "app/ui/frmMain.h"
+#include "workstation/Workstation.h"
+#include "workstation/frmMain.h"
 #include "reports/BriefReport.h"
 #include "reports/ui/BriefReportPrinter.h"
 #include "reports/ui/DetailReportDocument.h"

@@ -1,4 +1,4 @@
-#include "calibration/BobFile.h"
+#include "app/BobFile.h"
 
 #include "app/SettingsFile.h"
 

@@ -4,9 +4,9 @@
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ui/ChartPanel.h"
 #include "analysis/ui/ChartView2D.h"
-#include "app/Workstation.h"
+#include "workstation/Workstation.h"
 #include "app/ui/Prompt.h"
-#include "app/ui/frmMain.h"
+#include "workstation/frmMain.h"
 #include "testinfo/frmOverlapTest.h"
 
 #include <QAction>

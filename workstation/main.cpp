@@ -1,11 +1,11 @@
 // tz360: the workstation. Runs in the working directory that holds TZ360.db,
 // initial.txt and BOBINFO.TXT.
 #include "app/ErrorLog.h"
-#include "app/Workstation.h"
+#include "workstation/Workstation.h"
 #include "app/ui/ProgramIcon.h"
 #include "app/ui/Prompt.h"
-#include "app/ui/frmMain.h"
-#include "calibration/BobFile.h"
+#include "workstation/frmMain.h"
+#include "app/BobFile.h"
 #include "instrument/JournalReplay.h"
 #include "tz360_version.h"
 

@@ -1,10 +1,10 @@
-#include "app/ui/frmMain.h"
+#include "workstation/frmMain.h"
 
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
 #include "analysis/ui/ChartPanel.h"
 #include "app/SettingsFile.h"
-#include "app/Workstation.h"
+#include "workstation/Workstation.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/WindowPlacement.h"
 #include "app/ui/frmAbout.h"

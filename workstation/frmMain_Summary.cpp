@@ -4,9 +4,9 @@
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ui/SummaryView.h"
 #include "app/ProgramSettings.h"
-#include "app/Workstation.h"
+#include "workstation/Workstation.h"
 #include "app/ui/Prompt.h"
-#include "app/ui/frmMain.h"
+#include "workstation/frmMain.h"
 #include "db/DbError.h"
 
 #include <QTabBar>
