@@ -32,7 +32,8 @@ constexpr QSize kMinimumPicture(1000, 600);
 
 ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Settings& settings,
                        clsConnection& connection, Prompt& prompt, std::function<bool()> openGLCheck)
-    : QObject(parent), m_c(controls), m_settings(settings), m_connection(connection), m_prompt(prompt)
+    : QObject(parent), m_c(controls), m_settings(settings), m_connection(connection), m_prompt(prompt),
+      m_glCheck(openGLCheck ? std::move(openGLCheck) : &ChartView3D::openGLAvailable)
 {
     m_stack = new QStackedWidget(parent);
     m_stack->setObjectName(QStringLiteral("chartArea"));
@@ -43,12 +44,10 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
     m_stack->addWidget(m_view2D);
     m_stack->addWidget(m_view3D);
 
-    // Asked once: the answer does not change while the program runs.
-    m_glAvailable = openGLCheck ? openGLCheck() : ChartView3D::openGLAvailable();
-    if (!m_glAvailable && m_c.opt3D) {
-        m_c.opt3D->setEnabled(false);
-        m_c.opt3D->setToolTip(kNo3D);
-        m_c.opt3D->setStatusTip(kNo3D);
+    // A platform that can never have OpenGL says so at once, without the check.
+    if (!openGLCheck && !ChartView3D::platformMayHaveOpenGL()) {
+        m_glAvailable = false;
+        explainNo3D();
     }
 
     // The chart area offers the same print and save items as the menu.
@@ -67,6 +66,24 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
 }
 
 ChartPanel::~ChartPanel() = default;
+
+bool ChartPanel::threeDAvailable()
+{
+    // Asked once: the answer does not change while the program runs.
+    if (!m_glAvailable) {
+        m_glAvailable = m_glCheck();
+        if (!*m_glAvailable) explainNo3D();
+    }
+    return *m_glAvailable;
+}
+
+void ChartPanel::explainNo3D()
+{
+    if (!m_c.opt3D) return;
+    m_c.opt3D->setEnabled(false);
+    m_c.opt3D->setToolTip(kNo3D);
+    m_c.opt3D->setStatusTip(kNo3D);
+}
 
 void ChartPanel::connectControls()
 {
@@ -129,7 +146,7 @@ void ChartPanel::updateControls()
 void ChartPanel::redraw()
 {
     if (m_is3D) {
-        if (m_glAvailable) m_view3D->draw(chart3D(m_index, m_test.name, m_test.points, m_settings.unitSystem));
+        if (threeDAvailable()) m_view3D->draw(chart3D(m_index, m_test.name, m_test.points, m_settings.unitSystem));
         return;
     }
     Chart2D chart;
@@ -241,7 +258,7 @@ void ChartPanel::choose2D()
 
 void ChartPanel::choose3D()
 {
-    if (!m_glAvailable) {
+    if (!threeDAvailable()) {
         m_prompt.message(m_stack, kNo3D, QStringLiteral("3-D Charts"), Prompt::Icon::Information);
         if (m_c.opt2D) m_c.opt2D->setChecked(true);
         return;

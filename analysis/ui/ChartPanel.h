@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -53,7 +54,9 @@ class ChartPanel : public QObject {
     Q_OBJECT
 public:
     // The chart area is created as a child of `parent`; the caller places it.
-    // `openGLCheck` tells whether the 3-D graph can be created on this display.
+    // `openGLCheck` tells whether the 3-D graph can be created on this display;
+    // it is asked when 3-D is first chosen, not before: the check loads the
+    // whole OpenGL stack, which a session of 2-D charts never needs.
     ChartPanel(QWidget* parent, const ChartControls& controls, const Settings& settings,
                clsConnection& connection, Prompt& prompt,
                std::function<bool()> openGLCheck = {});
@@ -95,7 +98,8 @@ public:
 
     bool is3D() const { return m_is3D; }
     int chartIndex() const { return m_index; }
-    bool threeDAvailable() const { return m_glAvailable; }
+    // Runs the OpenGL check if it has not run yet.
+    bool threeDAvailable();
     QString testName() const { return m_test.name; }
 
 private:
@@ -105,6 +109,7 @@ private:
     void reloadRows();
     void updateControls();
     void paintVisible(QPainter& painter, const QRectF& target) const;
+    void explainNo3D();
 
     ChartControls m_c;
     const Settings& m_settings;
@@ -113,7 +118,8 @@ private:
     QStackedWidget* m_stack = nullptr;
     ChartView2D* m_view2D = nullptr;
     ChartView3D* m_view3D = nullptr;
-    bool m_glAvailable = false;
+    std::function<bool()> m_glCheck;
+    std::optional<bool> m_glAvailable;  // none until the check has run
 
     // The opened test and the overlays, as far as the charts need them.
     struct Charted {

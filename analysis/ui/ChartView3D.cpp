@@ -46,10 +46,15 @@ ChartView3D::~ChartView3D()
     // The graph is owned by its window container, which is a child widget.
 }
 
-bool ChartView3D::openGLAvailable()
+bool ChartView3D::platformMayHaveOpenGL()
 {
     const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return false;
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+bool ChartView3D::openGLAvailable()
+{
+    if (!platformMayHaveOpenGL()) return false;
     QOpenGLContext context;
     if (!context.create()) return false;
     QOffscreenSurface surface;

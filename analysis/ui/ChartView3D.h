@@ -22,6 +22,9 @@ public:
     // Whether this display can give the 3-D graph an OpenGL context. The
     // offscreen and minimal platforms cannot, and the graph would crash there.
     static bool openGLAvailable();
+    // The cheap part of that check: false on the offscreen and minimal
+    // platforms, which never have OpenGL; loads nothing.
+    static bool platformMayHaveOpenGL();
 
     // Creates the graph if needed and replaces what is drawn.
     void draw(const Chart3D& chart);

@@ -371,7 +371,9 @@ private slots:
         QVERIFY(prompt->lastText().startsWith("The chart could not be saved"));
     }
 
-    // Without OpenGL the 3-D option says why it is off and 2-D works.
+    // Without OpenGL the 3-D option says why it is off and 2-D works. The
+    // check loads the OpenGL stack, so it waits until 3-D is first chosen
+    // and runs only once.
     void withoutOpenGL()
     {
         QWidget host;
@@ -380,14 +382,18 @@ private slots:
         c.opt2D = new QRadioButton("2D", &host);
         c.opt3D = new QRadioButton("3D", &host);
         ScriptedPrompt p;
-        ChartPanel noGl(&host, c, ws->settings, ws->connection, p, [] { return false; });
-        QVERIFY(!noGl.threeDAvailable());
-        QVERIFY(!c.opt3D->isEnabled());
-        QVERIFY(c.opt3D->toolTip().contains("OpenGL"));
+        int checks = 0;
+        ChartPanel noGl(&host, c, ws->settings, ws->connection, p, [&checks] { ++checks; return false; });
         noGl.showTest(*hand);
+        QCOMPARE(checks, 0);
         noGl.choose3D();
+        QCOMPARE(checks, 1);
         QVERIFY(!noGl.is3D());
         QVERIFY(p.lastText().contains("OpenGL"));
+        QVERIFY(!c.opt3D->isEnabled());
+        QVERIFY(c.opt3D->toolTip().contains("OpenGL"));
+        QVERIFY(!noGl.threeDAvailable());
+        QCOMPARE(checks, 1);
         QVERIFY(!noGl.view3D()->hasGraph());
         QCOMPARE(c.chartType->count(), 6);
         QCOMPARE(lines(noGl.view2D()).size(), 4);
