@@ -2,7 +2,7 @@
 
 #include "db/clsTEST_ADDITIVE.h"
 #include "db/clsTEST_INFO.h"
-#include "db/clsTEST_RESULT.h"
+#include "db/TestResultColumns.h"
 
 #include <cmath>
 
@@ -27,7 +27,8 @@ TestInfoValues infoValues(const clsTEST_INFO& info) {
     return v;
 }
 
-// Additives and points of the test, each read in one pass.
+// Additives and points of the test, each read in one pass; the points by
+// column, not through the record class's rows.
 OpenedTest loadRest(clsConnection& connection, const TestInfoValues& info) {
     OpenedTest test;
     test.info = info;
@@ -41,23 +42,19 @@ OpenedTest loadRest(clsConnection& connection, const TestInfoValues& info) {
                                additive.ADD_LOTNO()});
     }
 
-    clsTEST_RESULT result;
-    result.setTest_Id(info.testId);
-    result.ConnectX(connection);
-    test.points.reserve(static_cast<std::size_t>(result.TotalPoints()));
-    for (int i = 0; i < result.TotalPoints(); ++i) {
-        i == 0 ? result.MoveFirst() : result.MoveNext();
-        ResultPoint p;
-        p.rampNo = static_cast<int>(std::lround(result.RAMP_NO()));
-        p.rampStepNo = static_cast<int>(std::lround(result.RAMP_STEP_NO()));
-        p.time = result.RESULT_TIME();
-        p.sampleTemp = result.RESULT_SAMPLE_TEMP();
-        p.press = result.RESULT_PRESS();
-        p.shearRate = result.RESULT_SHEAR_RATE();
-        p.shearStress = result.RESULT_SHEAR_STRESS();
-        p.typeId = static_cast<int>(std::lround(result.RESULT_TYPE_ID()));
-        p.bathTemp = result.RESULT_BATH_TEMP();
-        test.points.push_back(p);
+    const TestResultColumns c = readTestResultColumns(connection, info.testId);
+    test.points.resize(c.size());
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        ResultPoint& p = test.points[i];
+        p.rampNo = static_cast<int>(std::lround(c.rampNo[i]));
+        p.rampStepNo = static_cast<int>(std::lround(c.rampStepNo[i]));
+        p.time = c.time[i];
+        p.sampleTemp = c.sampleTemp[i];
+        p.press = c.press[i];
+        p.shearRate = c.shearRate[i];
+        p.shearStress = c.shearStress[i];
+        p.typeId = static_cast<int>(std::lround(c.typeId[i]));
+        p.bathTemp = c.bathTemp[i];
     }
     return test;
 }

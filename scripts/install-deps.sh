@@ -9,7 +9,8 @@ packages=(
   qt6-charts-dev qt6-datavisualization-dev qt6-declarative-dev libqt6opengl6-dev
   libeigen3-dev libxlsxwriter-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
-  sqlite3
+  sqlite3 libsqlite3-dev
+  libxcb1-dev
   unzip
   mdbtools
   libqt6sql6-psql
