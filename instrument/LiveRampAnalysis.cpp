@@ -3,6 +3,8 @@
 #include "analysis/ResultsHeading.h"
 #include "instrument/PointWriter.h"
 
+#include <optional>
+
 namespace tz {
 
 Settings LiveRampAnalysis::liveSettings(int unitSystem)
@@ -55,6 +57,7 @@ void LiveRampAnalysis::reset(double bobRadiusCm, int unitSystem)
     *this = LiveRampAnalysis();
     bobRadius_ = bobRadiusCm;
     settings_ = liveSettings(unitSystem);
+    cells_.heading = heading(settings_.unitSystem);
 }
 
 void LiveRampAnalysis::closeOpenRamp(const ResultPoint& after)
@@ -101,7 +104,7 @@ void LiveRampAnalysis::add(const ResultPoint& p)
 RampTable LiveRampAnalysis::table() const
 {
     if (!ordered_)
-        return analyseRamps(all_, bobRadius_, settings_);
+        return analyseRamps(std::vector<ResultPoint>(all_.begin(), all_.end()), bobRadius_, settings_);
     RampTable t;
     if (count_ == 0)
         return t;
@@ -115,11 +118,30 @@ RampTable LiveRampAnalysis::table() const
     return t;
 }
 
-ResultsTable LiveRampAnalysis::cells() const
+const ResultsTable& LiveRampAnalysis::cells() const
 {
-    ResultsTable out = buildResultsTable(table(), settings_);
-    out.heading = heading(settings_.unitSystem);
-    return out;
+    if (!ordered_) {
+        cells_ = buildResultsTable(table(), settings_);
+        cells_.heading = heading(settings_.unitSystem);
+        closedInCells_ = 0;
+        return cells_;
+    }
+    const std::optional<RampResult> open =
+        count_ == 0 ? std::nullopt : analyseRamp(openRamp_, openPoints_, last_, bobRadius_, settings_);
+    // As analyseRamps: rows up to the ramp being recorded once any ramp has a
+    // result, none before.
+    const int lastRamp = closed_.empty() && !open ? 0 : openRamp_;
+    const QStringList empty(kResultsColumns, QString());
+    while (cells_.rows.size() > lastRamp)
+        cells_.rows.removeLast();
+    while (cells_.rows.size() < lastRamp)
+        cells_.rows.append(empty);
+    for (; closedInCells_ < closed_.size(); ++closedInCells_) {
+        const RampResult& r = closed_[closedInCells_];
+        if (r.ramp >= 1 && r.ramp <= lastRamp) cells_.rows[r.ramp - 1] = resultsRowCells(r);
+    }
+    if (lastRamp >= 1) cells_.rows[lastRamp - 1] = open ? resultsRowCells(*open) : empty;
+    return cells_;
 }
 
 }  // namespace tz

@@ -37,8 +37,12 @@ public:
 
     // The per-ramp fits so far, equal to analyseRamps over every point added.
     RampTable table() const;
-    // The grid's cells: the live heading and one row per ramp.
-    ResultsTable cells() const;
+    // The grid's cells: the live heading and one row per ramp. Kept between
+    // calls: only the rows of ramps closed since and the ramp being recorded
+    // are built again, so the cost of a call does not grow with the test.
+    const ResultsTable& cells() const;
+    // False once points came out of ramp order: every row may then change.
+    bool inRampOrder() const { return ordered_; }
     // The last 300 points, oldest first.
     const std::deque<LiveChartPoint>& chart() const { return chart_; }
     std::size_t pointCount() const { return count_; }
@@ -66,8 +70,14 @@ private:
     // Points out of ramp order (never from a run, possible in a retrieved
     // memory) switch to refitting every ramp from all points.
     bool ordered_ = true;
-    std::vector<ResultPoint> all_;
+    // A deque: growing it never moves the points already taken, so no
+    // update pays for copying the whole test.
+    std::deque<ResultPoint> all_;
     std::deque<LiveChartPoint> chart_;
+
+    // The grid's cells as last asked for; rows of closed ramps are final.
+    mutable ResultsTable cells_;
+    mutable std::size_t closedInCells_ = 0;
 };
 
 }  // namespace tz

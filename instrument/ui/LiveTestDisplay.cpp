@@ -150,6 +150,7 @@ void LiveTestDisplay::clear()
     fit(yOther_, 0, 1);
     grid_.setRowCount(1);
     grid_.clearContents();
+    settledRows_ = 0;
 }
 
 void LiveTestDisplay::addPoint(const RecordedPoint& point)
@@ -200,10 +201,14 @@ void LiveTestDisplay::showChart()
 
 void LiveTestDisplay::showGrid()
 {
-    const ResultsTable t = analysis_.cells();
+    const ResultsTable& t = analysis_.cells();
+    const int rows = static_cast<int>(t.rows.size());
+    // Only the ramp being recorded and any ramp that closed since the last
+    // point can have new texts; points out of ramp order may change any row.
+    const int from = analysis_.inRampOrder() ? std::min(settledRows_, rows) : 0;
     // The heading row and at least one row below it, as the grid starts.
-    grid_.setRowCount(std::max<int>(1, static_cast<int>(t.rows.size())));
-    for (int row = 0; row < t.rows.size(); ++row)
+    grid_.setRowCount(std::max(1, rows));
+    for (int row = from; row < rows; ++row)
         for (int col = 0; col < kResultsColumns; ++col) {
             const QString& text = t.rows[row][col];
             QTableWidgetItem* item = grid_.item(row, col);
@@ -215,6 +220,7 @@ void LiveTestDisplay::showGrid()
             if (item->text() != text)
                 item->setText(text);
         }
+    settledRows_ = std::max(0, rows - 1);
 }
 
 }  // namespace tz

@@ -59,6 +59,9 @@ private:
     QValueAxis* x_ = nullptr;
     QValueAxis* yViscosity_ = nullptr;
     QValueAxis* yOther_ = nullptr;
+    // Grid rows of ramps already closed when the grid was last written: they
+    // never change again and are not written again.
+    int settledRows_ = 0;
 };
 
 }  // namespace tz
