@@ -4,7 +4,6 @@
 // The run itself lives in RunController; this window owns the unit's line,
 // the timer that drives the run, and what the operator sees.
 #include "reports/ui/ReportDialogs.h"
-#include "app/ui/ProportionalLayout.h"
 #include "db/NewTest.h"
 #include "instrument/RunController.h"
 
@@ -17,6 +16,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 class QTableWidget;
 class clsConnection;
@@ -25,6 +25,7 @@ namespace tz {
 
 class DatabasePointWriter;
 class LiveTestDisplay;
+class UnitArrangement;
 class RunningTests;
 struct Settings;
 class StoredResultsRetrieval;
@@ -103,6 +104,7 @@ protected:
 
 private:
     void createControls();
+    void updateMinimumSize();
     void connectController();
     void onTimer();
     void restartTimer();
@@ -143,8 +145,9 @@ private:
     QString m_setPointText;  // as the unit last reported it
     bool m_unloaded = false;
 
+    QScrollArea* m_scroll = nullptr;
     QWidget* m_area = nullptr;
-    ProportionalLayout m_layout;
+    std::unique_ptr<UnitArrangement> m_arrangement;
     QLabel* m_lblUnit = nullptr;
     QLabel* m_lblSequence = nullptr;
     QLabel* m_lblTestName = nullptr;

@@ -27,6 +27,8 @@
 #include <QDialog>
 #include <QPointer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -324,7 +326,9 @@ private slots:
 
         Settings settings;
         frmMDIRealTime frame(settings, db.connection, prompt);
-        QVERIFY(frame.width() <= 1280 && frame.height() <= 800);
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY(frame.width() <= screen.width() && frame.height() <= screen.height());
+        QVERIFY(frame.width() >= screen.width() - 40 && frame.height() >= screen.height() - 60);
     }
 
     void mainWindowOpensOneFrame() {
