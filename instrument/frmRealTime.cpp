@@ -249,7 +249,6 @@ void frmRealTime::createControls() {
     m_panelSend = panel(m_statusBar, "SendResult");
     m_panelPort = panel(m_statusBar, "UnitPort");
     m_panelStopCause = panel(m_statusBar, "StopCause");
-    m_panelStopCause->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_panelStopCause->hide();
     m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
@@ -317,30 +316,57 @@ void frmRealTime::setSettings(const Settings* settings) {
     if (settings) m_live->setUnitSystem(settings->unitSystem);
 }
 
-QString stopCauseText(RunController::StopReason reason) {
+QString stopCauseText(RunController::StopReason reason, const QTime& at) {
+    using R = RunController::StopReason;
+    const QString when = at.toString(QStringLiteral("hh:mm"));
+    switch (reason) {
+    case R::EndOfSequence:
+        return QStringLiteral("Test ended %1: end of sequence").arg(when);
+    case R::Operator:
+        return QStringLiteral("Test stopped %1 by the operator").arg(when);
+    case R::OverTemperature:
+        return QStringLiteral("Test stopped %1: over-temperature").arg(when);
+    case R::LowViscosity:
+        return QStringLiteral("Test stopped %1: viscosity shut-down").arg(when);
+    case R::SequenceShortened:
+        return QStringLiteral("Test stopped %1: refreshed sequence is shorter").arg(when);
+    case R::TickFailures:
+        return QStringLiteral("Test stopped %1: sequence values unusable").arg(when);
+    case R::NoResponse:
+        return QStringLiteral("Test stopped %1: the unit does not answer").arg(when);
+    }
+    return {};
+}
+
+QString stopCauseDetail(RunController::StopReason reason) {
     using R = RunController::StopReason;
     switch (reason) {
-    case R::OverTemperature:
-        return QStringLiteral("Test stopped: sample or bath temperature above 451 F.");
-    case R::LowViscosity:
-        return QStringLiteral("Test stopped: average viscosity below the shut-down viscosity.");
-    case R::SequenceShortened:
-        return QStringLiteral("Test stopped: the refreshed sequence has fewer steps.");
-    case R::TickFailures:
-        return QStringLiteral("Test stopped: the sequence values could not be worked through.");
-    case R::NoResponse:
-        return QStringLiteral("Test stopped: the unit does not answer.");
     case R::EndOfSequence:
+        return QStringLiteral("Every step and shear ramp of the sequence has been run.");
     case R::Operator:
-        break;
+        return QStringLiteral("Stop was pressed.");
+    case R::OverTemperature:
+        return QStringLiteral("The sample or bath temperature rose above 451 F.");
+    case R::LowViscosity:
+        return QStringLiteral("The average viscosity fell below the sequence's shut-down viscosity.");
+    case R::SequenceShortened:
+        return QStringLiteral("The refreshed sequence has fewer steps than the test had reached.");
+    case R::TickFailures:
+        return QStringLiteral("The sequence values could not be worked through.");
+    case R::NoResponse:
+        return QStringLiteral("The unit stopped answering.");
     }
     return {};
 }
 
 void frmRealTime::showStopCause(RunController::StopReason reason) {
-    const QString text = stopCauseText(reason);
-    m_panelStopCause->setText(text);
-    m_panelStopCause->setVisible(!text.isEmpty());
+    using R = RunController::StopReason;
+    // The normal ends in the normal colour; a shut-down stands out.
+    const bool normal = reason == R::EndOfSequence || reason == R::Operator;
+    m_panelStopCause->setStyleSheet(normal ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_panelStopCause->setText(stopCauseText(reason, QTime::currentTime()));
+    m_panelStopCause->setToolTip(stopCauseDetail(reason));
+    m_panelStopCause->show();
 }
 
 void frmRealTime::connectController() {
@@ -353,9 +379,15 @@ void frmRealTime::connectController() {
             b->setToolTip(idle ? QString() : kUnitCommandsDuringRun);
         }
     });
-    // An automatic stop says why, until the next test starts.
+    // The end of a test says why and when, until the next test starts; the
+    // download result before it belongs to the run before as well.
     connect(c, &RunController::runEnded, this, &frmRealTime::showStopCause);
-    connect(c, &RunController::runStarted, this, [this] { showStopCause(RunController::StopReason::Operator); });
+    connect(c, &RunController::runStarted, this, [this] {
+        m_panelStopCause->hide();
+        m_panelStopCause->clear();
+        m_sendResultText.clear();
+        if (!m_tickFailing) m_panelSend->clear();
+    });
     // The workstation's list of recording tests: a test whose points still
     // wait for the database stays in it after its run.
     connect(c, &RunController::runEnded, this, [this] {

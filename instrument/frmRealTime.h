@@ -8,6 +8,7 @@
 #include "instrument/RunController.h"
 
 #include <QHash>
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -189,8 +190,10 @@ inline const QString kSetPointTitle = QStringLiteral("Change Confirmation.");
 // Why Zero and Preheat are greyed out while a test runs.
 inline const QString kUnitCommandsDuringRun =
     QStringLiteral("Not while a test runs: the unit would stop the rotor and leave the sequence. Stop the test first.");
-// The status-bar text of a run that ended without the operator.
-QString stopCauseText(RunController::StopReason reason);
+// The status-bar text of a run that ended, at the given time of day, and the
+// longer explanation its tooltip gives.
+QString stopCauseText(RunController::StopReason reason, const QTime& at);
+QString stopCauseDetail(RunController::StopReason reason);
 inline const QString kStopTestBeforeSequence =
     QStringLiteral("A test is running on this unit. Stop it before selecting another sequence.");
 

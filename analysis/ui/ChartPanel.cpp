@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/SaveFileDialog.h"
+#include "app/ui/StatusNote.h"
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 
@@ -348,6 +349,8 @@ QString ChartPanel::saveVisibleChart(const QString& path)
     if (written.isEmpty())
         m_prompt.message(m_stack, QStringLiteral("The chart could not be saved to %1.").arg(path),
                          QString(), Prompt::Icon::Critical);
+    else
+        showStatusNote(m_stack, savedFileNote(written));
     return written;
 }
 
