@@ -250,6 +250,11 @@ void frmRealTime::createControls() {
     m_panelPort = panel(m_statusBar, "UnitPort");
     m_panelStopCause = panel(m_statusBar, "StopCause");
     m_panelStopCause->hide();
+    m_panelSend->hide();
+    // In a narrow unit window the port gives way to the test's own panels
+    // (its tooltip names it whole).
+    m_panelPort->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_panelPort->setMinimumWidth(60);
     m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
     m_statusBar->addWidget(m_panelElapsedTime, 1);
@@ -321,19 +326,19 @@ QString stopCauseText(RunController::StopReason reason, const QTime& at) {
     const QString when = at.toString(QStringLiteral("hh:mm"));
     switch (reason) {
     case R::EndOfSequence:
-        return QStringLiteral("Test ended %1: end of sequence").arg(when);
+        return QStringLiteral("Ended %1: end of sequence").arg(when);
     case R::Operator:
-        return QStringLiteral("Test stopped %1 by the operator").arg(when);
+        return QStringLiteral("Stopped %1 by the operator").arg(when);
     case R::OverTemperature:
-        return QStringLiteral("Test stopped %1: over-temperature").arg(when);
+        return QStringLiteral("Stopped %1: over-temperature").arg(when);
     case R::LowViscosity:
-        return QStringLiteral("Test stopped %1: viscosity shut-down").arg(when);
+        return QStringLiteral("Stopped %1: viscosity shut-down").arg(when);
     case R::SequenceShortened:
-        return QStringLiteral("Test stopped %1: refreshed sequence is shorter").arg(when);
+        return QStringLiteral("Stopped %1: refreshed sequence is shorter").arg(when);
     case R::TickFailures:
-        return QStringLiteral("Test stopped %1: sequence values unusable").arg(when);
+        return QStringLiteral("Stopped %1: sequence values unusable").arg(when);
     case R::NoResponse:
-        return QStringLiteral("Test stopped %1: the unit does not answer").arg(when);
+        return QStringLiteral("Stopped %1: the unit does not answer").arg(when);
     }
     return {};
 }
@@ -359,11 +364,17 @@ QString stopCauseDetail(RunController::StopReason reason) {
     return {};
 }
 
+void frmRealTime::showSendPanel(const QString& text) {
+    // An empty panel would only take room from the others.
+    m_panelSend->setText(text);
+    m_panelSend->setVisible(!text.isEmpty());
+}
+
 void frmRealTime::showStopCause(RunController::StopReason reason) {
     using R = RunController::StopReason;
     // The normal ends in the normal colour; a shut-down stands out.
     const bool normal = reason == R::EndOfSequence || reason == R::Operator;
-    m_panelStopCause->setStyleSheet(normal ? QString() : QStringLiteral("color: #b00000; font-weight: bold;"));
+    m_panelStopCause->setStyleSheet(normal ? QString() : QStringLiteral("color: #b00000;"));
     m_panelStopCause->setText(stopCauseText(reason, QTime::currentTime()));
     m_panelStopCause->setToolTip(stopCauseDetail(reason));
     m_panelStopCause->show();
@@ -386,7 +397,7 @@ void frmRealTime::connectController() {
         m_panelStopCause->hide();
         m_panelStopCause->clear();
         m_sendResultText.clear();
-        if (!m_tickFailing) m_panelSend->clear();
+        if (!m_tickFailing) showSendPanel(QString());
     });
     // The workstation's list of recording tests: a test whose points still
     // wait for the database stays in it after its run.
@@ -417,19 +428,19 @@ void frmRealTime::connectController() {
     });
     connect(c, &RunController::sequenceSendFinished, this, [this](bool, const QString& text) {
         m_sendResultText = text;
-        if (!m_tickFailing) m_panelSend->setText(text);
+        if (!m_tickFailing) showSendPanel(text);
     });
     // A tick that cannot be worked through (bad sequence values) says why
     // until the ticks run through again.
     connect(c, &RunController::tickFailed, this, [this](const QString& reason) {
         m_tickFailing = true;
         m_panelSend->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-        m_panelSend->setText(QStringLiteral("Tick error: ") + reason);
+        showSendPanel(QStringLiteral("Tick error: ") + reason);
     });
     connect(c, &RunController::tickRecovered, this, [this] {
         m_tickFailing = false;
         m_panelSend->setStyleSheet(QString());
-        m_panelSend->setText(m_sendResultText);
+        showSendPanel(m_sendResultText);
     });
     connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
     // Once while the working directory's disk stays nearly full.
@@ -484,6 +495,7 @@ int frmRealTime::unitNumber() const {
 bool frmRealTime::openPort(int comm, QString* errorText) {
     if (m_link->open(comm)) {
         m_panelPort->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
+        m_panelPort->setToolTip(m_panelPort->text());
         return true;
     }
     if (errorText) *errorText = m_link->errorString();
@@ -613,7 +625,7 @@ void frmRealTime::sendSequence() {
         return;
     case RunController::DownloadResult::Started:
     case RunController::DownloadResult::SendFailed:
-        m_panelSend->clear();
+        showSendPanel(QString());
         restartTimer();
         return;
     }

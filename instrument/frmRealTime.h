@@ -124,6 +124,7 @@ private:
     void retrievalFinished(const StoredResults& results);
 
     void showStopCause(RunController::StopReason reason);
+    void showSendPanel(const QString& text);
 
     Prompt& m_prompt;
     clsConnection* m_connection = nullptr;

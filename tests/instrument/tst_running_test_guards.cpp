@@ -405,7 +405,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 90000);
         QCOMPARE(ended[0][0].value<RunController::StopReason>(), RunController::StopReason::OverTemperature);
         QVERIFY(cause->isVisible());
-        QVERIFY2(QRegularExpression("^Test stopped \\d\\d:\\d\\d: over-temperature$").match(cause->text()).hasMatch(),
+        QVERIFY2(QRegularExpression("^Stopped \\d\\d:\\d\\d: over-temperature$").match(cause->text()).hasMatch(),
                  qPrintable(cause->text()));
         if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
             frame.grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_over_temperature.png"));
