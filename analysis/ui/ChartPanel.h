@@ -101,6 +101,7 @@ public:
 private:
     void connectControls();
     void fillTypeList();
+    void fitTypeListWidth();
     void redraw();
     void reloadRows();
     void updateControls();
