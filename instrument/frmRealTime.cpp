@@ -120,6 +120,7 @@ void frmRealTime::createControls() {
     m_lblSequence->setObjectName(QStringLiteral("lblSeqName"));
     m_lblTestName = new QLabel(QStringLiteral("Test: "), heading);
     m_lblTestName->setObjectName(QStringLiteral("lblTestName"));
+    m_lblSequence->setToolTip(m_lblSequence->text());
     // Long names give way in a narrow window; the tooltip has them whole.
     for (QLabel* l : {m_lblSequence, m_lblTestName}) {
         l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -608,6 +609,7 @@ void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
         }
         m_controller->setSequence(*sequence);
         m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
+        m_lblSequence->setToolTip(m_lblSequence->text());
         m_live->clear();
         m_shownTestId = 0;
     } catch (const DbError& e) {
@@ -672,6 +674,7 @@ void frmRealTime::startClicked() {
     switch (result) {
     case RunController::StartResult::Started:
         m_lblTestName->setText(QStringLiteral("Test: ") + fields.testName);
+        m_lblTestName->setToolTip(m_lblTestName->text());
         m_testNames.insert(m_controller->testId(), fields.testName);
         if (m_running) m_running->add(unitNumber(), m_controller->testId(), fields.testName);
         break;
