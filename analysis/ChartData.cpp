@@ -133,8 +133,11 @@ Chart2D chart2D(int index, const QString& testName, const std::vector<ResultPoin
                                        : kTimeMin;
     c.yTitles = {kTypes[index].yTitle ? QString::fromUtf8(kTypes[index].yTitle) : stressTitle(unitSystem)};
     c.series = {overlaySeries(index, testName, rows, unitSystem)};
+    c.markers = drawnAsMarkers(index);
     return c;
 }
+
+bool drawnAsMarkers(int index) { return index == kStressVsRate || index == kViscosityVsRate; }
 
 std::optional<ChartMessage> overlayRefusal(int index, const QString& openedTest,
                                            const QString& overlayTest)

@@ -17,6 +17,7 @@ namespace tz {
 
 inline constexpr int kDefaultChart = 0;
 inline constexpr int kStressVsRate = 1;
+inline constexpr int kViscosityVsRate = 3;
 inline constexpr int kChart2DTypes = 6;
 inline constexpr int kChart3DTypes = 3;
 
@@ -37,7 +38,14 @@ struct Chart2D {
     QStringList yTitles;       // one per vertical axis, the default chart has three
     QList<ChartSeries> series;
     int hiddenOnLog = 0;       // points left out because a log axis cannot show them
+    bool markers = false;      // points drawn on their own, not joined by lines
 };
+
+// Whether a chart type of the 2-D list shows its points as markers: those
+// against shear rate do, since joining the points in recording order would
+// draw lines back and forth across every ramp. Charts against time and
+// temperature keep their lines.
+bool drawnAsMarkers(int index);
 
 struct ChartPoint3D {
     double x = 0;              // across

@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace tz {
 
 namespace {
@@ -28,7 +30,8 @@ frmMDIRealTime::frmMDIRealTime(Settings& settings, clsConnection& connection, Pr
     setWindowTitle(QStringLiteral("TZ360 Real Time Test & Monitoring"));
     m_area = new QMdiArea(this);
     m_area->setObjectName(QStringLiteral("mdiArea"));
-    // Tiled unit windows keep their minimum size; the frame scrolls instead.
+    // A unit window that cannot get its minimum size makes the frame scroll;
+    // the tile commands avoid that where the frame has room.
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_area);
@@ -36,7 +39,8 @@ frmMDIRealTime::frmMDIRealTime(Settings& settings, clsConnection& connection, Pr
     setMinimumSize(860, 640);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize avail = screen ? screen->availableGeometry().size() : QSize(1280, 800);
-    resize(qMin(1240, avail.width() - 20), qMin(760, avail.height() - 40));
+    // The whole work area: on a large monitor four units tile readably.
+    resize(avail.width() - 20, avail.height() - 40);
 }
 
 frmMDIRealTime::~frmMDIRealTime() = default;
@@ -152,33 +156,52 @@ void frmMDIRealTime::restoreChildren() {
         if (sub->isMaximized() || sub->isMinimized()) sub->showNormal();
 }
 
-// Each unit window a full-width band, one above the other.
-void frmMDIRealTime::tileHorizontally() {
+namespace {
+
+// Rows and columns for n windows: bands (or columns) while each stays at
+// least its window's minimum, else a grid with as few rows (or columns) as
+// the minimum allows, so that no unit ends up behind the frame's scroll bars.
+struct Tiles {
+    int rows = 1, columns = 1;
+};
+
+Tiles tilesFor(int n, const QSize& space, const QSize& least, bool bands) {
+    const int along = bands ? space.height() : space.width();
+    const int leastAlong = std::max(1, bands ? least.height() : least.width());
+    const int fit = std::clamp(along / leastAlong, 1, n);
+    const int across = (n + fit - 1) / fit;       // the fewest that hold n
+    const int lines = (n + across - 1) / across;  // even them out
+    return bands ? Tiles{lines, across} : Tiles{across, lines};
+}
+
+}  // namespace
+
+void frmMDIRealTime::tile(bool bands) {
     restoreChildren();
-    const QList<QMdiSubWindow*> subs = m_area->subWindowList();
+    QList<QMdiSubWindow*> subs;
+    for (QMdiSubWindow* sub : m_area->subWindowList())
+        if (!sub->isHidden()) subs << sub;
     if (subs.isEmpty()) return;
+    QSize least;
+    for (QMdiSubWindow* sub : subs) least = least.expandedTo(sub->minimumSize());
     const QRect r = m_area->viewport()->rect();
-    const int h = r.height() / static_cast<int>(subs.size());
-    int top = 0;
-    for (QMdiSubWindow* sub : subs) {
-        sub->setGeometry(0, top, r.width(), h);
-        top += sub->height();
+    const int n = static_cast<int>(subs.size());
+    const Tiles t = tilesFor(n, r.size(), least, bands);
+    // Bands fill row by row; columns fill column by column.
+    for (int i = 0; i < n; ++i) {
+        const int row = bands ? i / t.columns : i % t.rows;
+        const int column = bands ? i % t.columns : i / t.rows;
+        const int left = r.width() * column / t.columns, right = r.width() * (column + 1) / t.columns;
+        const int top = r.height() * row / t.rows, bottom = r.height() * (row + 1) / t.rows;
+        subs[i]->setGeometry(left, top, right - left, bottom - top);
     }
 }
 
+// Each unit window a full-width band, one above the other.
+void frmMDIRealTime::tileHorizontally() { tile(true); }
+
 // Each unit window a full-height column, side by side.
-void frmMDIRealTime::tileVertically() {
-    restoreChildren();
-    const QList<QMdiSubWindow*> subs = m_area->subWindowList();
-    if (subs.isEmpty()) return;
-    const QRect r = m_area->viewport()->rect();
-    const int w = r.width() / static_cast<int>(subs.size());
-    int left = 0;
-    for (QMdiSubWindow* sub : subs) {
-        sub->setGeometry(left, 0, w, r.height());
-        left += sub->width();
-    }
-}
+void frmMDIRealTime::tileVertically() { tile(false); }
 
 void frmMDIRealTime::cascade() {
     restoreChildren();

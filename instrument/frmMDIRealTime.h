@@ -59,6 +59,9 @@ private:
     void formLoadError(const QString& description, int number);
     void unitUnloaded(int unit);
     void restoreChildren();
+    // Bands one above the other (true) or columns side by side; a grid when
+    // there are too many for either.
+    void tile(bool bands);
 
     Settings& m_settings;
     clsConnection& m_connection;

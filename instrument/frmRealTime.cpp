@@ -12,9 +12,13 @@
 #include "instrument/UnitLink.h"
 #include "instrument/frmNameSeq.h"
 #include "instrument/ui/LiveTestDisplay.h"
+#include "instrument/ui/UnitArrangement.h"
 #include "testinfo/frmTestRelatedInfo.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QGraphicsLayout>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -23,6 +27,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTime>
@@ -32,8 +37,7 @@ namespace tz {
 
 namespace {
 
-// The client area the proportions are taken from.
-// It is also the smallest size at which every caption is whole.
+// The size a unit window opens at before the frame places it.
 constexpr QSize kDesignSize(800, 560);
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
@@ -84,10 +88,16 @@ void frmRealTime::createControls() {
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
-    m_area = new QWidget(this);
+    // A window made smaller than any arrangement needs scrolls rather than
+    // squashing its controls onto each other.
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("unitScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_area = new QWidget;
     m_area->setObjectName(QStringLiteral("clientArea"));
-    m_area->resize(kDesignSize);
-    top->addWidget(m_area, 1);
+    top->addWidget(m_scroll, 1);
 
     // Heading: unit, sequence, test and the unit's state.
     m_lblUnit = new QLabel(QStringLiteral("Unit"), m_area);
@@ -96,33 +106,43 @@ void frmRealTime::createControls() {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     big.setBold(true);
     m_lblUnit->setFont(big);
-    m_lblUnit->setGeometry(8, 6, 96, 28);
 
-    auto* heading = new QWidget(m_area);
+    auto* title = new QWidget(m_area);
+    title->setObjectName(QStringLiteral("fraTitle"));
+    auto* titleRow = new QHBoxLayout(title);
+    titleRow->setContentsMargins(0, 0, 0, 0);
+    m_lblUnit->setParent(title);
+    auto* heading = new QWidget(title);
     heading->setObjectName(QStringLiteral("fraHeading"));
-    heading->setGeometry(108, 4, 450, 32);
     auto* headingRow = new QHBoxLayout(heading);
     headingRow->setContentsMargins(0, 0, 0, 0);
     m_lblSequence = new QLabel(QStringLiteral("Sequence: (none selected)"), heading);
     m_lblSequence->setObjectName(QStringLiteral("lblSeqName"));
     m_lblTestName = new QLabel(QStringLiteral("Test: "), heading);
     m_lblTestName->setObjectName(QStringLiteral("lblTestName"));
-    headingRow->addWidget(m_lblSequence, 1);
-    headingRow->addWidget(m_lblTestName, 1);
+    m_lblSequence->setToolTip(m_lblSequence->text());
+    // Long names give way in a narrow window; the tooltip has them whole.
+    for (QLabel* l : {m_lblSequence, m_lblTestName}) {
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        l->setMinimumWidth(60);
+        headingRow->addWidget(l, 1);
+    }
 
-    m_lblStatus = new QLabel(kStatusBeforeFirstFrame, m_area);
+    m_lblStatus = new QLabel(kStatusBeforeFirstFrame, title);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
     m_lblStatus->setAlignment(Qt::AlignCenter);
     m_lblStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_lblStatus->setFont(big);
-    m_lblStatus->setGeometry(566, 6, 226, 28);
+    m_lblStatus->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("No Response")) + 24);
+    titleRow->addWidget(m_lblUnit);
+    titleRow->addWidget(heading, 1);
+    titleRow->addWidget(m_lblStatus);
 
-    // Live readings of the last status frame.
+    // Live readings of the last status frame, two to a row.
     auto* readings = new QGroupBox(QStringLiteral("Readings"), m_area);
     readings->setObjectName(QStringLiteral("fraReadings"));
-    readings->setGeometry(8, 42, 262, 288);
-    auto* form = new QFormLayout(readings);
-    form->setLabelAlignment(Qt::AlignRight);
+    auto* form = new QGridLayout(readings);
+    form->setVerticalSpacing(4);
     m_txtSampleTemp = reading(readings, "txtSampleTemp");
     m_txtBathTemp = reading(readings, "txtBathTemp");
     m_txtSetPoint = reading(readings, "txtSetPoint");
@@ -135,19 +155,29 @@ void frmRealTime::createControls() {
     m_txtSetPoint->setReadOnly(false);
     m_txtSetPoint->setFocusPolicy(Qt::ClickFocus);
     m_txtSetPoint->installEventFilter(this);
-    form->addRow(QStringLiteral("Sample Temp (°F):"), m_txtSampleTemp);
-    form->addRow(QStringLiteral("Bath Temp (°F):"), m_txtBathTemp);
-    form->addRow(QStringLiteral("Set Point (°F):"), m_txtSetPoint);
-    form->addRow(QStringLiteral("Speed (rpm):"), m_txtSpeed);
-    form->addRow(QStringLiteral("Shear Rate (1/s):"), m_txtShearRate);
-    form->addRow(QStringLiteral("Shear Stress (dyn/cm²):"), m_txtShearStress);
-    form->addRow(QStringLiteral("Pressure (psi):"), m_txtPressure);
-    form->addRow(QStringLiteral("Viscosity (cP):"), m_txtViscosity);
+    const std::pair<QString, QLineEdit*> rows[] = {
+        {QStringLiteral("Sample Temp (°F):"), m_txtSampleTemp},
+        {QStringLiteral("Bath Temp (°F):"), m_txtBathTemp},
+        {QStringLiteral("Set Point (°F):"), m_txtSetPoint},
+        {QStringLiteral("Speed (rpm):"), m_txtSpeed},
+        {QStringLiteral("Shear Rate (1/s):"), m_txtShearRate},
+        {QStringLiteral("Shear Stress (dyn/cm²):"), m_txtShearStress},
+        {QStringLiteral("Pressure (psi):"), m_txtPressure},
+        {QStringLiteral("Viscosity (cP):"), m_txtViscosity},
+    };
+    for (int i = 0; i < 8; ++i) {
+        auto* label = new QLabel(rows[i].first, readings);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(rows[i].second);
+        form->addWidget(label, i / 2, (i % 2) * 2);
+        form->addWidget(rows[i].second, i / 2, (i % 2) * 2 + 1);
+    }
+    form->setColumnStretch(1, 1);
+    form->setColumnStretch(3, 1);
 
     // Sequence and test commands.
     auto* commands = new QGroupBox(QStringLiteral("Test"), m_area);
     commands->setObjectName(QStringLiteral("fraCommands"));
-    commands->setGeometry(276, 42, 250, 288);
     auto* column = new QVBoxLayout(commands);
     auto* select = button(commands, "cmdSelectSeq", QStringLiteral("Select Se&quence"));
     auto* send = button(commands, "cmdSendSeq", QStringLiteral("Se&nd Sequence"));
@@ -164,7 +194,6 @@ void frmRealTime::createControls() {
     // Unit commands.
     auto* unit = new QGroupBox(QStringLiteral("Unit"), m_area);
     unit->setObjectName(QStringLiteral("fraUnit"));
-    unit->setGeometry(532, 42, 260, 288);
     auto* unitColumn = new QVBoxLayout(unit);
     auto* zero = button(unit, "cmdZero", QStringLiteral("&Zero"));
     auto* preheatRow = new QHBoxLayout;
@@ -192,21 +221,25 @@ void frmRealTime::createControls() {
     m_lblPoints = new QLabel(m_area);
     m_lblPoints->setObjectName(QStringLiteral("lblPoints"));
     m_lblPoints->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    m_lblPoints->setGeometry(8, 334, 784, 22);
+    m_lblPoints->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     // The live chart and the per-ramp fits take these places.
     m_graph = new QFrame(m_area);
     m_graph->setObjectName(QStringLiteral("CWGraph1"));
     static_cast<QFrame*>(m_graph)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_graph->setGeometry(8, 360, 388, 194);
+    m_graph->setMinimumSize(220, 110);
     m_grid = new QTableWidget(1, 12, m_area);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
     m_grid->setHorizontalHeaderLabels(QStringList(12, QString()));
     m_grid->verticalHeader()->hide();
-    m_grid->setGeometry(402, 360, 390, 194);
+    m_grid->setMinimumSize(200, 96);
     m_grid->setTabKeyNavigation(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_live = new LiveTestDisplay(*m_grid, *m_graph);
+    // A tiled window has little room for the chart: no rounded frame
+    // around it, every pixel to the curves and their scales.
+    m_live->chartView()->chart()->layout()->setContentsMargins(0, 0, 0, 0);
+    m_live->chartView()->chart()->setBackgroundRoundness(0);
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &frmRealTime::exportShownTest);
 
     m_statusBar = new QStatusBar(this);
@@ -217,8 +250,12 @@ void frmRealTime::createControls() {
     m_panelSend = panel(m_statusBar, "SendResult");
     m_panelPort = panel(m_statusBar, "UnitPort");
     m_panelStopCause = panel(m_statusBar, "StopCause");
-    m_panelStopCause->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     m_panelStopCause->hide();
+    m_panelSend->hide();
+    // In a narrow unit window the port gives way to the test's own panels
+    // (its tooltip names it whole).
+    m_panelPort->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_panelPort->setMinimumWidth(60);
     m_statusBar->addWidget(m_panelPort, 1);
     m_statusBar->addWidget(m_panelStartTime, 1);
     m_statusBar->addWidget(m_panelElapsedTime, 1);
@@ -258,10 +295,18 @@ void frmRealTime::createControls() {
     // Last in the chain, so that activating the window never lands in it.
     setTabOrder(m_grid, m_txtSetPoint);
 
-    m_layout.record(m_area);
-    m_area->installEventFilter(this);
-    setMinimumSize(kDesignSize + QSize(0, m_statusBar->sizeHint().height()));
+    m_arrangement = std::make_unique<UnitArrangement>(
+        *m_area, UnitArrangement::Parts{title, readings, commands, unit, m_lblPoints, m_graph, m_grid});
+    m_scroll->setWidget(m_area);
+    m_scroll->installEventFilter(this);
+    updateMinimumSize();
     resize(kDesignSize + QSize(0, m_statusBar->sizeHint().height()));
+}
+
+void frmRealTime::updateMinimumSize() {
+    // Narrow enough for a column of half a 1280-pixel frame, low enough for a
+    // band of half its height: the arrangement chosen then shows everything.
+    setMinimumSize(m_arrangement->leastOfAll() + QSize(0, m_statusBar->sizeHint().height()));
 }
 
 void frmRealTime::InitialInst(clsConnection& connection) {
@@ -277,30 +322,63 @@ void frmRealTime::setSettings(const Settings* settings) {
     if (settings) m_live->setUnitSystem(settings->unitSystem);
 }
 
-QString stopCauseText(RunController::StopReason reason) {
+QString stopCauseText(RunController::StopReason reason, const QTime& at) {
     using R = RunController::StopReason;
+    const QString when = at.toString(QStringLiteral("hh:mm"));
     switch (reason) {
-    case R::OverTemperature:
-        return QStringLiteral("Test stopped: sample or bath temperature above 451 F.");
-    case R::LowViscosity:
-        return QStringLiteral("Test stopped: average viscosity below the shut-down viscosity.");
-    case R::SequenceShortened:
-        return QStringLiteral("Test stopped: the refreshed sequence has fewer steps.");
-    case R::TickFailures:
-        return QStringLiteral("Test stopped: the sequence values could not be worked through.");
-    case R::NoResponse:
-        return QStringLiteral("Test stopped: the unit does not answer.");
     case R::EndOfSequence:
+        return QStringLiteral("Ended %1: end of sequence").arg(when);
     case R::Operator:
-        break;
+        return QStringLiteral("Stopped %1 by the operator").arg(when);
+    case R::OverTemperature:
+        return QStringLiteral("Stopped %1: over-temperature").arg(when);
+    case R::LowViscosity:
+        return QStringLiteral("Stopped %1: viscosity shut-down").arg(when);
+    case R::SequenceShortened:
+        return QStringLiteral("Stopped %1: refreshed sequence is shorter").arg(when);
+    case R::TickFailures:
+        return QStringLiteral("Stopped %1: sequence values unusable").arg(when);
+    case R::NoResponse:
+        return QStringLiteral("Stopped %1: the unit does not answer").arg(when);
     }
     return {};
 }
 
+QString stopCauseDetail(RunController::StopReason reason) {
+    using R = RunController::StopReason;
+    switch (reason) {
+    case R::EndOfSequence:
+        return QStringLiteral("Every step and shear ramp of the sequence has been run.");
+    case R::Operator:
+        return QStringLiteral("Stop was pressed.");
+    case R::OverTemperature:
+        return QStringLiteral("The sample or bath temperature rose above 451 F.");
+    case R::LowViscosity:
+        return QStringLiteral("The average viscosity fell below the sequence's shut-down viscosity.");
+    case R::SequenceShortened:
+        return QStringLiteral("The refreshed sequence has fewer steps than the test had reached.");
+    case R::TickFailures:
+        return QStringLiteral("The sequence values could not be worked through.");
+    case R::NoResponse:
+        return QStringLiteral("The unit stopped answering.");
+    }
+    return {};
+}
+
+void frmRealTime::showSendPanel(const QString& text) {
+    // An empty panel would only take room from the others.
+    m_panelSend->setText(text);
+    m_panelSend->setVisible(!text.isEmpty());
+}
+
 void frmRealTime::showStopCause(RunController::StopReason reason) {
-    const QString text = stopCauseText(reason);
-    m_panelStopCause->setText(text);
-    m_panelStopCause->setVisible(!text.isEmpty());
+    using R = RunController::StopReason;
+    // The normal ends in the normal colour; a shut-down stands out.
+    const bool normal = reason == R::EndOfSequence || reason == R::Operator;
+    m_panelStopCause->setStyleSheet(normal ? QString() : QStringLiteral("color: #b00000;"));
+    m_panelStopCause->setText(stopCauseText(reason, QTime::currentTime()));
+    m_panelStopCause->setToolTip(stopCauseDetail(reason));
+    m_panelStopCause->show();
 }
 
 void frmRealTime::connectController() {
@@ -313,9 +391,15 @@ void frmRealTime::connectController() {
             b->setToolTip(idle ? QString() : kUnitCommandsDuringRun);
         }
     });
-    // An automatic stop says why, until the next test starts.
+    // The end of a test says why and when, until the next test starts; the
+    // download result before it belongs to the run before as well.
     connect(c, &RunController::runEnded, this, &frmRealTime::showStopCause);
-    connect(c, &RunController::runStarted, this, [this] { showStopCause(RunController::StopReason::Operator); });
+    connect(c, &RunController::runStarted, this, [this] {
+        m_panelStopCause->hide();
+        m_panelStopCause->clear();
+        m_sendResultText.clear();
+        if (!m_tickFailing) showSendPanel(QString());
+    });
     // The workstation's list of recording tests: a test whose points still
     // wait for the database stays in it after its run.
     connect(c, &RunController::runEnded, this, [this] {
@@ -345,19 +429,19 @@ void frmRealTime::connectController() {
     });
     connect(c, &RunController::sequenceSendFinished, this, [this](bool, const QString& text) {
         m_sendResultText = text;
-        if (!m_tickFailing) m_panelSend->setText(text);
+        if (!m_tickFailing) showSendPanel(text);
     });
     // A tick that cannot be worked through (bad sequence values) says why
     // until the ticks run through again.
     connect(c, &RunController::tickFailed, this, [this](const QString& reason) {
         m_tickFailing = true;
         m_panelSend->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-        m_panelSend->setText(QStringLiteral("Tick error: ") + reason);
+        showSendPanel(QStringLiteral("Tick error: ") + reason);
     });
     connect(c, &RunController::tickRecovered, this, [this] {
         m_tickFailing = false;
         m_panelSend->setStyleSheet(QString());
-        m_panelSend->setText(m_sendResultText);
+        showSendPanel(m_sendResultText);
     });
     connect(c, &RunController::pointStoreFailed, this, &frmRealTime::showPointBacklog);
     // Once while the working directory's disk stays nearly full.
@@ -412,6 +496,7 @@ int frmRealTime::unitNumber() const {
 bool frmRealTime::openPort(int comm, QString* errorText) {
     if (m_link->open(comm)) {
         m_panelPort->setText(QStringLiteral("Comm %1: %2").arg(comm).arg(m_link->device()));
+        m_panelPort->setToolTip(m_panelPort->text());
         return true;
     }
     if (errorText) *errorText = m_link->errorString();
@@ -524,6 +609,7 @@ void frmRealTime::cfNameSeq_SelectedTestName(const QString& name) {
         }
         m_controller->setSequence(*sequence);
         m_lblSequence->setText(QStringLiteral("Sequence: ") + m_sequenceName);
+        m_lblSequence->setToolTip(m_lblSequence->text());
         m_live->clear();
         m_shownTestId = 0;
     } catch (const DbError& e) {
@@ -541,7 +627,7 @@ void frmRealTime::sendSequence() {
         return;
     case RunController::DownloadResult::Started:
     case RunController::DownloadResult::SendFailed:
-        m_panelSend->clear();
+        showSendPanel(QString());
         restartTimer();
         return;
     }
@@ -588,6 +674,7 @@ void frmRealTime::startClicked() {
     switch (result) {
     case RunController::StartResult::Started:
         m_lblTestName->setText(QStringLiteral("Test: ") + fields.testName);
+        m_lblTestName->setToolTip(m_lblTestName->text());
         m_testNames.insert(m_controller->testId(), fields.testName);
         if (m_running) m_running->add(unitNumber(), m_controller->testId(), fields.testName);
         break;
@@ -646,8 +733,9 @@ void frmRealTime::exitClicked() {
 }
 
 bool frmRealTime::eventFilter(QObject* watched, QEvent* event) {
-    // Every control keeps its share of the client area, whatever the window size.
-    if (watched == m_area && event->type() == QEvent::Resize) m_layout.apply(m_area->size());
+    // The controls are reflowed to the window's shape.
+    if (watched == m_scroll && event->type() == QEvent::Resize) m_arrangement->fit(m_scroll->size());
+    if (watched == m_scroll && event->type() == QEvent::Show) updateMinimumSize();
     if (watched == m_txtSetPoint && event->type() == QEvent::FocusOut)
         QMetaObject::invokeMethod(this, &frmRealTime::confirmSetPointChange, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);

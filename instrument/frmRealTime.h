@@ -4,11 +4,11 @@
 // The run itself lives in RunController; this window owns the unit's line,
 // the timer that drives the run, and what the operator sees.
 #include "reports/ui/ReportDialogs.h"
-#include "app/ui/ProportionalLayout.h"
 #include "db/NewTest.h"
 #include "instrument/RunController.h"
 
 #include <QHash>
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -17,6 +17,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QStatusBar;
 class QTableWidget;
 class clsConnection;
@@ -25,6 +26,7 @@ namespace tz {
 
 class DatabasePointWriter;
 class LiveTestDisplay;
+class UnitArrangement;
 class RunningTests;
 struct Settings;
 class StoredResultsRetrieval;
@@ -103,6 +105,7 @@ protected:
 
 private:
     void createControls();
+    void updateMinimumSize();
     void connectController();
     void onTimer();
     void restartTimer();
@@ -121,6 +124,7 @@ private:
     void retrievalFinished(const StoredResults& results);
 
     void showStopCause(RunController::StopReason reason);
+    void showSendPanel(const QString& text);
 
     Prompt& m_prompt;
     clsConnection* m_connection = nullptr;
@@ -143,8 +147,9 @@ private:
     QString m_setPointText;  // as the unit last reported it
     bool m_unloaded = false;
 
+    QScrollArea* m_scroll = nullptr;
     QWidget* m_area = nullptr;
-    ProportionalLayout m_layout;
+    std::unique_ptr<UnitArrangement> m_arrangement;
     QLabel* m_lblUnit = nullptr;
     QLabel* m_lblSequence = nullptr;
     QLabel* m_lblTestName = nullptr;
@@ -186,8 +191,10 @@ inline const QString kSetPointTitle = QStringLiteral("Change Confirmation.");
 // Why Zero and Preheat are greyed out while a test runs.
 inline const QString kUnitCommandsDuringRun =
     QStringLiteral("Not while a test runs: the unit would stop the rotor and leave the sequence. Stop the test first.");
-// The status-bar text of a run that ended without the operator.
-QString stopCauseText(RunController::StopReason reason);
+// The status-bar text of a run that ended, at the given time of day, and the
+// longer explanation its tooltip gives.
+QString stopCauseText(RunController::StopReason reason, const QTime& at);
+QString stopCauseDetail(RunController::StopReason reason);
 inline const QString kStopTestBeforeSequence =
     QStringLiteral("A test is running on this unit. Stop it before selecting another sequence.");
 

@@ -97,6 +97,7 @@ void frmRealTime::retrievalFinished(const StoredResults& results)
     try {
         const int id = storeRetrievedTest(*m_connection, m_retrieveInfo, m_retrieveAdditives, results.records);
         m_lblTestName->setText(QStringLiteral("Test: ") + m_retrieveInfo.testName);
+        m_lblTestName->setToolTip(m_lblTestName->text());
         m_shownTestId = id;
         m_live->startTest(m_retrieveInfo.bobRadiusCm);
         QList<RecordedPoint> points;

@@ -7,6 +7,8 @@
 #include "setup/ui/SequenceTab.h"
 
 #include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -25,6 +27,14 @@ frmSetup::frmSetup(tz::Settings& settings, clsConnection& connection, tz::Prompt
     m_tabs->setCurrentIndex(0);
     auto* top = new QVBoxLayout(this);
     top->addWidget(m_tabs);
+    // What the last Save wrote, and where.
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    auto* status = new QLabel(QStringLiteral("Ready"), bar);
+    status->setObjectName(QStringLiteral("panelStatus"));
+    bar->addWidget(status, 1);
+    top->addWidget(bar);
 
     // The unit system comes first: the grid headings and cells depend on it.
     m_hardwareTab->load();

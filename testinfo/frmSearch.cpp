@@ -16,9 +16,15 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
+// The grid's column widths as designed, in twips.
+constexpr int kColumnTwips[5] = {1500, 2000, 2000, 2000, 3000};
+// A long description does not push the other columns out of sight.
+constexpr int kWidestValue = 420;
 const QStringList kResultFields = {QStringLiteral("TEST_NAME"), QStringLiteral("RESEARCHER_NAME"),
                                    QStringLiteral("TEST_TIME"), QStringLiteral("FLUID_ID"),
                                    QStringLiteral("DESCRIPTION")};
@@ -90,9 +96,6 @@ frmSearch::frmSearch(tz::Prompt& prompt, const QString& databaseDir, QWidget* pa
     m_grid->setTabKeyNavigation(false);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    const int widths[5] = {1500, 2000, 2000, 2000, 3000};
-    for (int c = 0; c < 5; ++c)
-        m_grid->setColumnWidth(c, widths[c] / kTwipsPerPixel);
     m_grid->installEventFilter(this);
     setHeadings(kResultFields);
 
@@ -196,6 +199,7 @@ void frmSearch::Search()
             for (int c = 0; c < 5; ++c)
                 m_grid->setItem(r, c, new QTableWidgetItem(row.value(c)));
         }
+        fitColumns();
         if (m_grid->rowCount() > 0)
             m_grid->selectRow(0);
         return;
@@ -211,6 +215,18 @@ void frmSearch::Search()
 void frmSearch::setHeadings(const QStringList& headings)
 {
     m_grid->setHorizontalHeaderLabels(headings);
+    fitColumns();
+}
+
+void frmSearch::fitColumns()
+{
+    // Each column as designed, or wider where its name or a value would be cut.
+    for (int c = 0; c < m_grid->columnCount() && c < 5; ++c) {
+        const int heading = m_grid->horizontalHeader()->sectionSizeHint(c);
+        m_grid->resizeColumnToContents(c);  // the widest of heading and values
+        const int values = std::min(m_grid->columnWidth(c), kWidestValue);
+        m_grid->setColumnWidth(c, std::max({kColumnTwips[c] / kTwipsPerPixel, heading, values}));
+    }
 }
 
 void frmSearch::choose(int row)

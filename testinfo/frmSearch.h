@@ -56,6 +56,7 @@ private:
     void load(const QString& databaseDir);
     void choose(int row);
     void setHeadings(const QStringList& headings);
+    void fitColumns();
 
     tz::Prompt& m_prompt;
     clsConnection m_connection;

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
 #include "app/ui/SaveFileDialog.h"
+#include "app/ui/StatusNote.h"
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 
@@ -18,6 +19,10 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+
+#include <algorithm>
 
 namespace tz {
 
@@ -117,6 +122,26 @@ void ChartPanel::fillTypeList()
     m_c.chartType->clear();
     m_c.chartType->addItems(m_is3D ? chartTypes3D() : chartTypes2D());
     m_c.chartType->setCurrentIndex(m_index);
+    fitTypeListWidth();
+}
+
+void ChartPanel::fitTypeListWidth()
+{
+    // As wide as the longest entry of either list: no text cut, and the box
+    // keeps its width when 2D and 3D swap the lists.
+    QComboBox* box = m_c.chartType;
+    int text = 0;
+    for (const QString& entry : chartTypes2D() + chartTypes3D())
+        text = std::max(text, box->fontMetrics().horizontalAdvance(entry));
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = box->isEditable();
+    const int needed =
+        box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, box->fontMetrics().height()), box)
+            .width();
+    box->setMinimumWidth(needed);
+    if (box->width() < needed)
+        box->resize(needed, box->height());
 }
 
 void ChartPanel::updateControls()
@@ -365,6 +390,8 @@ QString ChartPanel::saveVisibleChart(const QString& path)
     if (written.isEmpty())
         m_prompt.message(m_stack, QStringLiteral("The chart could not be saved to %1.").arg(path),
                          QString(), Prompt::Icon::Critical);
+    else
+        showStatusNote(m_stack, savedFileNote(written));
     return written;
 }
 

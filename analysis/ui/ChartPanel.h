@@ -105,6 +105,7 @@ public:
 private:
     void connectControls();
     void fillTypeList();
+    void fitTypeListWidth();
     void redraw();
     void reloadRows();
     void updateControls();

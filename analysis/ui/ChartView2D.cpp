@@ -4,6 +4,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -145,15 +146,27 @@ void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
 
     for (qsizetype i = 0; i < c.series.size(); ++i) {
         const ChartSeries& s = c.series[i];
-        auto* line = new QLineSeries;
+        const QColor colour = isDefault ? kDefaultColours[i % 4] : kOverlayColours[i % 8];
+        QXYSeries* line = nullptr;
+        if (c.markers) {
+            // Every ramp is a cloud of points at its rates, one colour per test.
+            auto* dots = new QScatterSeries;
+            dots->setMarkerShape(i % 2 ? QScatterSeries::MarkerShapeRectangle : QScatterSeries::MarkerShapeCircle);
+            dots->setMarkerSize(7);
+            dots->setColor(colour);
+            dots->setBorderColor(colour.darker(130));
+            line = dots;
+        } else {
+            line = new QLineSeries;
+            QPen pen(colour);
+            pen.setWidthF(1.6);
+            if (isDefault && i == 1) pen.setStyle(Qt::DashLine);
+            line->setPen(pen);
+            line->setMarkerSize(5);
+        }
         line->setName(s.label);
         line->replace(displayPoints(s.points));
-        QPen pen(isDefault ? kDefaultColours[i % 4] : kOverlayColours[i % 8]);
-        pen.setWidthF(1.6);
-        if (isDefault && i == 1) pen.setStyle(Qt::DashLine);
-        line->setPen(pen);
-        line->setPointsVisible(!isDefault && line->count() <= kMaxMarkedPoints);
-        line->setMarkerSize(5);
+        if (!c.markers) line->setPointsVisible(!isDefault && line->count() <= kMaxMarkedPoints);
         chart->addSeries(line);
         line->attachAxis(x);
         line->attachAxis(ys.value(std::clamp(s.axis, 0, int(ys.size()) - 1)));

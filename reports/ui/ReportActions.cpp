@@ -3,6 +3,7 @@
 #include "analysis/OpenedTestSession.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/StatusNote.h"
 #include "reports/BriefReport.h"
 #include "reports/CorvaneReport.h"
 #include "reports/ReportFile.h"
@@ -82,7 +83,7 @@ void ReportActions::corvaneReport()
         return;
     try {
         WaitCursor wait;
-        writeCorvaneReport(m_session.test(), QDir::currentPath());
+        showStatusNote(&m_window, savedFileNote(writeCorvaneReport(m_session.test(), QDir::currentPath())));
     } catch (const ReportFileError& e) {
         // The customer's system would otherwise read an old or missing file.
         showError(e.text());
@@ -128,6 +129,7 @@ void ReportActions::briefSave()
     try {
         WaitCursor wait;
         writeBriefReport(path, m_session.test().info, m_session.test().additives, m_session.resultsTable());
+        showStatusNote(&m_window, savedFileNote(path));
     } catch (const ReportFileError& e) {
         showError(e.text());
     }
@@ -150,8 +152,10 @@ void ReportActions::exportExcel(bool detailed)
     const OpenedTest& test = m_session.test();
     const QList<SheetCell> summary =
         detailed ? summarySheetCells(test.info.name, reportSummary(test, m_settings), m_settings) : QList<SheetCell>();
-    exportToExcelWithDialog(&m_window, m_prompt, test, m_session.resultsTable(), m_settings.unitSystem, detailed,
-                            dialogs, summary);
+    const QString written = exportToExcelWithDialog(&m_window, m_prompt, test, m_session.resultsTable(),
+                                                    m_settings.unitSystem, detailed, dialogs, summary);
+    if (!written.isEmpty())
+        showStatusNote(&m_window, savedFileNote(written));
 }
 
 }  // namespace tz

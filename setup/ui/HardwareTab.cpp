@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/StatusNote.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -114,5 +115,7 @@ void HardwareTab::onSave() {
                          QStringLiteral("The settings could not be saved to %1:\n%2")
                              .arg(m_path, error),
                          QStringLiteral("TZ360 Setup"), tz::Prompt::Icon::Critical);
+        return;
     }
+    tz::showStatusNote(this, tz::savedFileNote(m_path));
 }

@@ -3,6 +3,8 @@
 #include "app/NumberFormat.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
+#include "app/ui/StatusNote.h"
+#include "db/clsConnection.h"
 #include "db/DbError.h"
 #include "db/SequenceData.h"
 #include "setup/SequenceEntry.h"
@@ -440,6 +442,7 @@ void SequenceTab::onSaveChange() {
     // Show what was stored, not what was typed: letters read as 0, °C set
     // points rounded down to whole °F.
     reloadSelected();
+    tz::showStatusNote(this, QStringLiteral("Saved sequence %1 in %2").arg(name, m_connection.description()));
 }
 
 void SequenceTab::onDelete() {

@@ -75,28 +75,29 @@ private slots:
         QTest::addColumn<QString>("xTitle");
         QTest::addColumn<QString>("yTitle");
         QTest::addColumn<Points>("points");
+        QTest::addColumn<bool>("markers");  // against shear rate: no lines across the ramps
         // EI stresses: 47.88 dyn/cm2 is 10 lb/100ft2; the flow curve runs by rate.
         QTest::newRow("stress-rate EI") << 1 << int(UnitEI) << "Shear Stress Vs. Shear Rate"
             << "Shear Rate (1/S)" << "Shear Stress (lb/100ft2)"
-            << Points{{0, 0}, {40, 5}, {100, 10}, {170, 20}};
+            << Points{{0, 0}, {40, 5}, {100, 10}, {170, 20}} << true;
         QTest::newRow("stress-rate CGS") << 1 << int(UnitCGS) << "Shear Stress Vs. Shear Rate"
             << "Shear Rate (1/S)" << "Shear Stress (dyn/cm2)"
-            << Points{{0, 0}, {40, 23.94}, {100, 47.88}, {170, 95.76}};
+            << Points{{0, 0}, {40, 23.94}, {100, 47.88}, {170, 95.76}} << true;
         QTest::newRow("visc-temp CGS") << 2 << int(UnitCGS) << "Viscosity Vs. Temperature"
             << "Sample Temperature (°F)" << "Viscosity (Cp)"
-            << Points{{77, 0}, {122, v1}, {212, v2}, {212, v3}};
+            << Points{{77, 0}, {122, v1}, {212, v2}, {212, v3}} << false;
         QTest::newRow("visc-temp SI") << 2 << int(UnitSI) << "Viscosity Vs. Temperature"
             << "Sample Temperature (°C)" << "Viscosity (Cp)"
-            << Points{{25, 0}, {50, v1}, {100, v2}, {100, v3}};
+            << Points{{25, 0}, {50, v1}, {100, v2}, {100, v3}} << false;
         QTest::newRow("visc-rate") << 3 << int(UnitEI) << "Viscosity Vs. Shear Rate"
             << "Shear Rate (1/S)" << "Viscosity (Cp)"
-            << Points{{0, 0}, {100, v1}, {170, v2}, {40, v3}};
+            << Points{{0, 0}, {100, v1}, {170, v2}, {40, v3}} << true;
         QTest::newRow("stress-time EI") << 4 << int(UnitEI) << "Shear Stress vs. Time"
             << "Time (S)" << "Shear Stress (lb/100ft2)"
-            << Points{{0, 0}, {60, 10}, {120, 20}, {180, 5}};
+            << Points{{0, 0}, {60, 10}, {120, 20}, {180, 5}} << false;
         QTest::newRow("visc-time") << 5 << int(UnitCGS) << "Viscosity vs. Time"
             << "Time (Min)" << "cP "
-            << Points{{0, 0}, {1, v1}, {2, v2}, {3, v3}};
+            << Points{{0, 0}, {1, v1}, {2, v2}, {3, v3}} << false;
     }
     void otherTypes()
     {
@@ -111,6 +112,7 @@ private slots:
         QCOMPARE(c.series.size(), 1);
         QFETCH(Points, points);
         comparePoints(c.series.first().points, points);
+        QTEST(c.markers, "markers");
     }
 
     // The other types read every point, whatever the default chart's filter;

@@ -28,6 +28,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScatterSeries>
+#include <QStyleOptionComboBox>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -39,10 +41,11 @@ using namespace tz;
 
 namespace {
 
-QList<QLineSeries*> lines(ChartView2D* view)
+// The drawn series, lines or markers.
+QList<QXYSeries*> lines(ChartView2D* view)
 {
-    QList<QLineSeries*> out;
-    for (QAbstractSeries* s : view->chart()->series()) out << qobject_cast<QLineSeries*>(s);
+    QList<QXYSeries*> out;
+    for (QAbstractSeries* s : view->chart()->series()) out << qobject_cast<QXYSeries*>(s);
     return out;
 }
 
@@ -180,7 +183,7 @@ private slots:
         QCOMPARE(panel->widget()->currentWidget(), view);
         QCOMPARE(view->drawn().title, QString("Hand"));
         QCOMPARE(view->chart()->title(), QString("Hand"));
-        QList<QLineSeries*> s = lines(view);
+        QList<QXYSeries*> s = lines(view);
         QCOMPARE(s.size(), 4);
         QCOMPARE(s[2]->name(), QString("Viscosity"));
         QCOMPARE(s[2]->count(), 4);
@@ -214,7 +217,7 @@ private slots:
         choose(1);
         ChartView2D* view = panel->view2D();
         QCOMPARE(view->drawn().title, QString("Shear Stress Vs. Shear Rate"));
-        QList<QLineSeries*> s = lines(view);
+        QList<QXYSeries*> s = lines(view);
         QCOMPARE(s.size(), 1);
         QCOMPARE(s[0]->count(), 5);
         QList<double> rates;
@@ -263,6 +266,45 @@ private slots:
         QCOMPARE(lines(view).size(), 4);
     }
 
+    // Charts against shear rate show markers, overlays included, so a ramp
+    // recorded down and up again is not a zigzag; the others keep lines.
+    void markersAgainstShearRate()
+    {
+        panel->showTest(*gel);
+        for (int index = 1; index <= 5; ++index) {
+            choose(index);
+            if (index == 3) QVERIFY(panel->overlayTest("Gel 25 HT"));
+            const bool markers = index == 1 || index == 3;
+            for (QAbstractSeries* s : panel->view2D()->chart()->series()) {
+                QCOMPARE(qobject_cast<QScatterSeries*>(s) != nullptr, markers);
+                QCOMPARE(qobject_cast<QLineSeries*>(s) != nullptr, !markers);
+            }
+            if (index == 3) {
+                QCOMPARE(panel->view2D()->chart()->series().size(), 2);
+                screenshot("chart-visc-rate-markers");
+            }
+        }
+        choose(1);
+        screenshot("chart-stress-rate-markers");
+    }
+
+    // The chart-type box shows every entry of both lists whole.
+    void chartTypeTextsFit()
+    {
+        auto* type = find<QComboBox>("cmbChartType");
+        for (const QString& text : chartTypes2D() + chartTypes3D()) {
+            QStyleOptionComboBox option;
+            option.initFrom(type);
+            const QRect field =
+                type->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, type);
+            QVERIFY2(type->fontMetrics().horizontalAdvance(text) <= field.width(), qPrintable(text));
+        }
+        // Nothing beside it is covered.
+        for (QWidget* other : type->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (other != type && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(type->geometry()), qPrintable(other->objectName()));
+    }
+
     // Opening a test in the main window draws its default chart; the
     // overlap button then leads through the overlap dialog to a second series.
     void openAndOverlapThroughMainWindow()
@@ -281,7 +323,7 @@ private slots:
             dialog->findChild<QPushButton*>("cmdOK")->click();
         });
         overlap->click();
-        const QList<QLineSeries*> s = lines(panel->view2D());
+        const QList<QXYSeries*> s = lines(panel->view2D());
         QCOMPARE(s.size(), 2);
         QCOMPARE(s[1]->name(), QString("Gel 25 HT"));
         screenshot("main-open-overlay");
