@@ -90,7 +90,7 @@ QByteArray testPageHtml(const TestPageView& view)
     body += QStringLiteral("<h1>%1%2</h1>")
                 .arg(escape(i.name), view.running ? QStringLiteral(" <span class=\"badge\">running</span>") : QString());
 
-    body += QStringLiteral("<section class=\"info\"><table>");
+    body += QStringLiteral("<div class=\"top\"><section class=\"info\"><table>");
     const auto row = [&body](const char* label, const QString& value) {
         body += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>").arg(QLatin1String(label), escape(value));
     };
@@ -104,10 +104,8 @@ QByteArray testPageHtml(const TestPageView& view)
     row("pH before", number(i.preTestPh));
     row("pH after", number(i.postTestPh));
     row("Description", i.description);
-    row("Points", QString::number(view.test->points.size()));
-    body += QStringLiteral("</table>");
-
-    body += QStringLiteral("<h2>Additives</h2>");
+    body += QStringLiteral("<tr><th>Points</th><td id=\"point-count\">%1</td></tr>").arg(view.test->points.size());
+    body += QStringLiteral("</table></section><section class=\"side\"><h2>Additives</h2>");
     if (view.test->additives.isEmpty()) {
         body += QStringLiteral("<p>None.</p>");
     } else {
@@ -118,7 +116,30 @@ QByteArray testPageHtml(const TestPageView& view)
                         .arg(escape(a.name), number(a.concentration), escape(a.unit), escape(a.lotNo));
         body += QStringLiteral("</tbody></table>");
     }
-    body += QStringLiteral("</section>");
+    body += QStringLiteral("<h2>Downloads</h2><p class=\"note\">The files the workstation writes, "
+                           "in the units of its initial.txt.</p><ul class=\"downloads\">");
+    const auto link = [&body, id](const char* kind, const char* label) {
+        body += QStringLiteral("<li><a href=\"/tests/%1/download/%2\">%3</a></li>")
+                    .arg(id)
+                    .arg(QLatin1String(kind), QLatin1String(label));
+    };
+    link("corvane", "Corvane file (.txt)");
+    link("brief", "Brief report (.txt)");
+    link("xlsx", "Brief Excel (.xlsx)");
+    link("xlsx-detail", "Detail Excel (.xlsx)");
+    link("pdf", "Detail report (.pdf)");
+    link("csv", "Points (.csv)");
+    body += QStringLiteral("</ul></section></div>");
+
+    body += QStringLiteral(
+        "<section><h2>Charts</h2><p class=\"status\" id=\"status\">Loading the points&hellip;</p>"
+        "<div class=\"charts\">"
+        "<figure><figcaption>Viscosity (cP) against time (min)</figcaption><canvas id=\"chart-visc\"></canvas></figure>"
+        "<figure><figcaption>Sample and bath temperature against time (min)</figcaption><canvas id=\"chart-temp\"></canvas></figure>"
+        "<figure><figcaption>Shear rate (1/s) against time (min)</figcaption><canvas id=\"chart-rate\"></canvas></figure>"
+        "<figure><figcaption>Shear stress (dyn/cm2) against shear rate (1/s), per ramp, log axes</figcaption>"
+        "<canvas id=\"chart-ramps\"></canvas></figure>"
+        "</div></section>");
 
     body += QStringLiteral("<section><h2>Results</h2><form class=\"units\" method=\"get\" action=\"/tests/%1\">"
                            "<label>Units <select name=\"units\">").arg(id);
@@ -150,30 +171,7 @@ QByteArray testPageHtml(const TestPageView& view)
                                "was opened; the charts follow the test.</p>");
     body += QStringLiteral("</section>");
 
-    body += QStringLiteral(
-        "<section><h2>Charts</h2><p class=\"status\" id=\"status\">Loading the points&hellip;</p>"
-        "<div class=\"charts\">"
-        "<figure><figcaption>Viscosity (cP) against time (min)</figcaption><canvas id=\"chart-visc\"></canvas></figure>"
-        "<figure><figcaption>Sample and bath temperature against time (min)</figcaption><canvas id=\"chart-temp\"></canvas></figure>"
-        "<figure><figcaption>Shear rate (1/s) against time (min)</figcaption><canvas id=\"chart-rate\"></canvas></figure>"
-        "<figure><figcaption>Shear stress (dyn/cm2) against shear rate (1/s), per ramp, log axes</figcaption>"
-        "<canvas id=\"chart-ramps\"></canvas></figure>"
-        "</div></section>");
-
-    body += QStringLiteral("<section><h2>Downloads</h2><p class=\"note\">The files the workstation writes, "
-                           "in the units of its initial.txt.</p><ul class=\"downloads\">");
-    const auto link = [&body, id](const char* kind, const char* label) {
-        body += QStringLiteral("<li><a href=\"/tests/%1/download/%2\">%3</a></li>")
-                    .arg(id)
-                    .arg(QLatin1String(kind), QLatin1String(label));
-    };
-    link("corvane", "Corvane file (.txt)");
-    link("brief", "Brief report (.txt)");
-    link("xlsx", "Brief Excel (.xlsx)");
-    link("xlsx-detail", "Detail Excel (.xlsx)");
-    link("pdf", "Detail report (.pdf)");
-    link("csv", "Points (.csv)");
-    body += QStringLiteral("</ul></section></main>");
+    body += QStringLiteral("</main>");
     return page(i.name, body, {QStringLiteral("chart.js"), QStringLiteral("test.js")});
 }
 

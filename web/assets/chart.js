@@ -102,14 +102,19 @@ var TZChart = (function () {
     g.beginPath(); g.rect(x0, y1, x1 - x0, y0 - y1); g.clip();
     opts.series.forEach(function (s) {
       g.strokeStyle = s.color; g.fillStyle = s.color; g.lineWidth = 1.5;
-      var started = false, lastCol = null, colMin = 0, colMax = 0;
+      var started = false, lastCol = null, colMin = 0, colMax = 0, lastX = 0, lastY = 0;
       if (!s.dots) g.beginPath();
       for (var i = 0; i < s.xs.length; i++) {
         var xv = s.xs[i], yv = s.ys[i];
         if (xv === null || yv === null || !isFinite(xv) || !isFinite(yv) ||
             (opts.logX && xv <= 0) || (opts.logY && yv <= 0)) { started = false; continue; }
         var x = sx(xv), y = sy(yv);
-        if (s.dots) { g.fillRect(x - 1.5, y - 1.5, 3, 3); continue; }
+        if (s.dots) {
+          g.fillRect(x - 2, y - 2, 4, 4);
+          if (started) { g.beginPath(); g.moveTo(lastX, lastY); g.lineTo(x, y); g.stroke(); }
+          started = true; lastX = x; lastY = y;
+          continue;
+        }
         // Many points to a pixel column: one vertical stroke from its lowest to its highest.
         var col = Math.round(x);
         if (started && col === lastCol) {

@@ -54,6 +54,8 @@
 
   function showStatus() {
     main.dataset.count = rows.length;
+    var count = document.getElementById("point-count");
+    if (count) count.textContent = rows.length;
     main.dataset.polls = polls;
     var text = rows.length + " points";
     if (lastTime !== null) text += ", the last at " + (lastTime / 60).toFixed(1) + " min";
