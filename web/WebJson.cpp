@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <charconv>
 #include <cmath>
 
 namespace tz::web {
@@ -14,12 +15,23 @@ namespace tz::web {
 namespace {
 
 // Shortest text that reads back as the same double; null when not finite.
+// (std::to_chars: a long test has millions of numbers to write.)
 void appendNumber(QByteArray& out, double v)
 {
-    if (std::isfinite(v))
-        out += QByteArray::number(v, 'g', QLocale::FloatingPointShortest);
-    else
+    if (!std::isfinite(v)) {
         out += "null";
+        return;
+    }
+    char text[32];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, v);
+    out.append(text, r.ptr - text);
+}
+
+void appendInt(QByteArray& out, int v)
+{
+    char text[16];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, v);
+    out.append(text, r.ptr - text);
 }
 
 QJsonValue optionalNumber(std::optional<double> v)
@@ -83,11 +95,11 @@ QByteArray pointsJson(std::span<const ResultPoint> points, const Settings& s, bo
     for (const ResultPoint& p : points) {
         out += first ? "[" : ",[";
         first = false;
-        out += QByteArray::number(p.rampNo);
+        appendInt(out, p.rampNo);
         out += ',';
-        out += QByteArray::number(p.rampStepNo);
+        appendInt(out, p.rampStepNo);
         out += ',';
-        out += QByteArray::number(p.typeId);
+        appendInt(out, p.typeId);
         for (const double v : {p.time, exportTemperature(p.sampleTemp, s), exportTemperature(p.bathTemp, s),
                                exportPressure(p.press, s), p.shearRate, p.shearStress}) {
             out += ',';

@@ -2,7 +2,8 @@
 // DevTools pipe, opens the page of a test that tz360-cli run is recording
 // against tz360-sim, and new points appear on it without a reload. The list
 // and the test page are also saved as 1280x800 screenshots (in
-// screenshots/ beside this test program) for a person to look at.
+// TZ360_SCREENSHOT_DIR, else screenshots/ beside this test program) for a
+// person to look at.
 #include "WebClient.h"
 #include "tests/support/SimulatedUnitProcess.h"
 
@@ -204,7 +205,9 @@ private slots:
                                         "for(var i=0;i<d.length;i+=4){if(d[i+2]>150&&d[i]<60)return true;}"
                                         "return false;})()").toBool());
 
-        const QString shots = QDir(QCoreApplication::applicationDirPath()).filePath("screenshots");
+        const QString shots = qEnvironmentVariableIsEmpty("TZ360_SCREENSHOT_DIR")
+            ? QDir(QCoreApplication::applicationDirPath()).filePath("screenshots")
+            : qEnvironmentVariable("TZ360_SCREENSHOT_DIR");
         QDir().mkpath(shots);
         QVERIFY(tools.screenshot(session, shots + "/test-page-1280x800.png"));
         tools.call("Page.navigate", {{"url", base + "/"}}, session);
