@@ -69,6 +69,8 @@ void GuardedTcpServer::incomingConnection(qintptr handle)
     idle->setInterval(kIdleMs);
     connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
     idle->start();
+    // A long answer going out slowly (a report over a VPN) is not idleness.
+    connect(socket, &QIODevice::bytesWritten, idle, [idle] { idle->start(); });
     // Connected before the HTTP server's own slot, so it sees the bytes first.
     connect(socket, &QIODevice::readyRead, socket, [socket, guard, idle] {
         const QByteArray bytes = socket->peek(socket->bytesAvailable());

@@ -517,6 +517,10 @@ private slots:
         QCOMPARE(get(port, "/", "Cookie: other=1; " + session + "\r\n").status, 200);
         QCOMPARE(get(port, path("/tests/%1/download/csv", b.borate), "Cookie: " + session + "\r\n").status, 200);
         QCOMPARE(get(port, "/", "Cookie: " + session + "x\r\n").status, 303);
+        const HttpReply logout = get(port, "/logout", "Cookie: " + session + "\r\n");
+        QCOMPARE(logout.status, 303);
+        QCOMPARE(logout.header("location"), QByteArray("/login"));
+        QVERIFY(logout.header("set-cookie").contains("Max-Age=0"));
     }
 
     // What serve refuses before it listens, and that it never creates or
