@@ -4,6 +4,7 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/SummaryCommand.h"
+#include "cli/ServeCommand.h"
 #include "db/DbError.h"
 #include "db/TestList.h"
 #include "db/clsConnection.h"
@@ -36,6 +37,7 @@ void usage(QTextStream& out) {
     tz::copyDbUsage(out);
     tz::importMdbUsage(out);
     tz::cli::flushJournalUsage(out);
+    tz::serveUsage(out);
     out << "\n"
            "The database is TZ360.db in the working directory, or the PostgreSQL server\n"
            "named by TZ360_DATABASE or by database.txt there (a postgresql:// URI);\n"
@@ -70,6 +72,7 @@ int main(int argc, char** argv) {
         if (tz::cli::journalsPresent()) { QCoreApplication replay(argc, argv); QTextStream err(stderr); tz::cli::replayBeforeCommand(err); }
         return tz::reportMain(argc, argv);
     }
+    if (argc > 1 && qstrcmp(argv[1], "serve") == 0) return tz::serveMain(argc, argv);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -177,6 +177,11 @@ void clsConnection::openForReading(const tz::DatabaseLocation& location)
     openLocation(location, readOnly);
 }
 
+void clsConnection::openReadOnly(const tz::DatabaseLocation& location)
+{
+    openLocation(location, true);
+}
+
 void clsConnection::open(const tz::DatabaseLocation& location)
 {
     openLocation(location, false);

@@ -37,6 +37,11 @@ public:
     void OpenForReading(const QString& dir = QString());
     // The same for a database named directly (the source of a copy).
     void openForReading(const tz::DatabaseLocation& location);
+    // For a reader that must never change the database (the web view): the
+    // database must already hold all the tables; a file is opened read-only
+    // whatever its permissions, a server as is (the caller asks it for
+    // read-only sessions through the location's options).
+    void openReadOnly(const tz::DatabaseLocation& location);
     // True after OpenForReading chose a read-only opening.
     bool isReadOnly() const { return m_readOnly; }
 

@@ -18,17 +18,21 @@ double temp(double f, const Settings& s) { return s.unitSystem == UnitSI ? (f - 
 double press(double psi, const Settings& s) { return s.unitSystem == UnitSI ? psi * 6.8948 : psi; }
 QString pressUnit(const Settings& s) { return s.unitSystem == UnitSI ? QStringLiteral("kPa") : QStringLiteral("psi"); }
 
-std::optional<double> viscosity(const ResultPoint& p) {
-    if (!(p.shearRate >= kAtRest)) return std::nullopt;
-    return 100.0 * p.shearStress / p.shearRate;
-}
-
 QString num(double v) { return std::isfinite(v) ? QString::number(v, 'g', 15) : QString(); }
 QJsonValue json(double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); }
 
 QString timeText(const QDateTime& t) { return t.isValid() ? t.toString(Qt::ISODate) : QString(); }
 
 }  // namespace
+
+std::optional<double> pointViscosityCp(const ResultPoint& p) {
+    if (!(p.shearRate >= kAtRest)) return std::nullopt;
+    return 100.0 * p.shearStress / p.shearRate;
+}
+
+double exportTemperature(double fahrenheit, const Settings& s) { return temp(fahrenheit, s); }
+double exportPressure(double psi, const Settings& s) { return press(psi, s); }
+QString exportPressureUnit(const Settings& s) { return pressUnit(s); }
 
 QString pointsCsv(const OpenedTest& test, const Settings& s) {
     const QString t = temperatureUnit(s);
@@ -39,7 +43,7 @@ QString pointsCsv(const OpenedTest& test, const Settings& s) {
     const TestInfoValues& i = test.info;
     const QStringList info{i.name, QString::number(i.testId), i.fluidId, timeText(i.time), i.researcher};
     for (const ResultPoint& p : test.points) {
-        const auto v = viscosity(p);
+        const auto v = pointViscosityCp(p);
         text += csvRecord(info + QStringList{QString::number(p.rampNo), QString::number(p.rampStepNo),
                                              QString::number(p.typeId), num(p.time), num(temp(p.sampleTemp, s)),
                                              num(temp(p.bathTemp, s)), num(press(p.press, s)), num(p.shearRate),
@@ -48,7 +52,7 @@ QString pointsCsv(const OpenedTest& test, const Settings& s) {
     return text;
 }
 
-QJsonDocument pointsJson(const OpenedTest& test, const Settings& s, double thresholdCp) {
+QJsonObject testJsonWithoutPoints(const OpenedTest& test, const Settings& s, double thresholdCp) {
     const TestInfoValues& i = test.info;
     QJsonObject root;
     root.insert("test", QJsonObject{{"name", i.name},
@@ -95,10 +99,14 @@ QJsonDocument pointsJson(const OpenedTest& test, const Settings& s, double thres
     }
     root.insert("ramps", ramps);
     root.insert("summary", summaryJson(summariseTest(test.points, i.bobRadius, s, thresholdCp), s));
+    return root;
+}
 
+QJsonDocument pointsJson(const OpenedTest& test, const Settings& s, double thresholdCp) {
+    QJsonObject root = testJsonWithoutPoints(test, s, thresholdCp);
     QJsonArray points;
     for (const ResultPoint& p : test.points) {
-        const auto v = viscosity(p);
+        const auto v = pointViscosityCp(p);
         points.append(QJsonObject{{"ramp", p.rampNo},
                                   {"step", p.rampStepNo},
                                   {"type", p.typeId},

@@ -17,11 +17,23 @@
 #include "app/Settings.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
+#include <optional>
 
 namespace tz {
 
 QString pointsCsv(const OpenedTest& test, const Settings& settings);
 QJsonDocument pointsJson(const OpenedTest& test, const Settings& settings, double thresholdCp);
+
+// The JSON document without its "points" (information, additives, units,
+// ramp results, summary), for readers that fetch the points separately.
+QJsonObject testJsonWithoutPoints(const OpenedTest& test, const Settings& settings, double thresholdCp);
+
+// One point's figures as both exports give them.
+std::optional<double> pointViscosityCp(const ResultPoint& p);   // none at rest
+double exportTemperature(double fahrenheit, const Settings& settings);
+double exportPressure(double psi, const Settings& settings);
+QString exportPressureUnit(const Settings& settings);
 
 }  // namespace tz

@@ -3,6 +3,7 @@
 #include "app/ProgramSettings.h"
 #include "reports/DetailReport.h"
 #include "reports/ReportFile.h"
+#include "reports/ui/DetailReportPdf.h"
 
 #include <QDir>
 #include <QLocale>
@@ -36,13 +37,7 @@ void writeDetailReportPdf(const QString& path, const QTextDocument& document)
     if (!file.open(QIODevice::WriteOnly))
         throw ReportFileError(QStringLiteral("The report could not be written to %1: %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
-    {
-        QPdfWriter writer(&file);
-        setLocalPaper(writer);
-        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-        writer.setCreator(QStringLiteral("TZ360"));
-        document.print(&writer);
-    }
+    printDetailReportPdf(file, document);
     if (!file.commit())
         throw ReportFileError(QStringLiteral("The report could not be written to %1: %2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
