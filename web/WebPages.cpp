@@ -175,15 +175,18 @@ QByteArray testPageHtml(const TestPageView& view)
     return page(i.name, body, {QStringLiteral("chart.js"), QStringLiteral("test.js")});
 }
 
-QByteArray loginPageHtml(bool refused)
+QByteArray loginPageHtml()
 {
-    QString body = QStringLiteral("<main class=\"login\"><h1>Sign in</h1>");
-    if (refused)
-        body += QStringLiteral("<p class=\"error\">That token is not the lab's token.</p>");
-    body += QStringLiteral("<form method=\"get\" action=\"/login\" autocomplete=\"off\">"
-                           "<label>Token <input type=\"password\" name=\"token\" required></label> "
-                           "<button type=\"submit\">Sign in</button></form></main>");
-    return page(QStringLiteral("Sign in"), body);
+    // No action: login.js sends the token as a header, never in the address.
+    const QString body = QStringLiteral(
+        "<main class=\"login\"><h1>Sign in</h1>"
+        "<p class=\"error\" id=\"refused\" hidden>That token is not the lab's token.</p>"
+        "<form id=\"login\" autocomplete=\"off\">"
+        "<label>Token <input type=\"password\" name=\"token\" required></label> "
+        "<button type=\"submit\">Sign in</button></form>"
+        "<noscript><p class=\"error\">Signing in needs JavaScript; programs send the token as "
+        "\"Authorization: Bearer TOKEN\".</p></noscript></main>");
+    return page(QStringLiteral("Sign in"), body, {QStringLiteral("login.js")});
 }
 
 QByteArray errorPageHtml(int status, const QString& text)

@@ -21,7 +21,7 @@ struct TestPageView {
 };
 QByteArray testPageHtml(const TestPageView& view);
 
-QByteArray loginPageHtml(bool refused);
+QByteArray loginPageHtml();
 QByteArray errorPageHtml(int status, const QString& text);
 
 // "yyyy-MM-dd HH:mm:ss", empty for a test without a start time.

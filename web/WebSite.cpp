@@ -104,6 +104,7 @@ constexpr Asset kAssets[] = {
     {"chart.js", ":/web/assets/chart.js", "text/javascript; charset=utf-8"},
     {"test.js", ":/web/assets/test.js", "text/javascript; charset=utf-8"},
     {"list.js", ":/web/assets/list.js", "text/javascript; charset=utf-8"},
+    {"login.js", ":/web/assets/login.js", "text/javascript; charset=utf-8"},
 };
 
 }  // namespace
@@ -168,7 +169,7 @@ WebResponse WebSite::route(const WebRequest& request, const QStringList& s)
     if (s.isEmpty() || (s.size() == 1 && s[0].isEmpty()))
         return listPage(query);
     if (s[0] == QLatin1String("login") && s.size() == 1)
-        return login(query);
+        return login(request);
     if (s[0] == QLatin1String("logout") && s.size() == 1) {
         WebResponse r = redirect("/login");
         r.headers.append(QPair<QByteArray, QByteArray>("Set-Cookie", TokenGate::clearCookieHeader()));
@@ -302,15 +303,18 @@ WebResponse WebSite::download(int id, const QString& kind)
     return r;
 }
 
-WebResponse WebSite::login(const QUrlQuery& query)
+// The sign-in page's script sends the token as a bearer header and gets the
+// session cookie back; the token never travels in an address, where the
+// browser's history and any proxy's log would keep it.
+WebResponse WebSite::login(const WebRequest& request)
 {
     if (!m_gate.required())
         return redirect("/");
-    if (!query.hasQueryItem(QStringLiteral("token")))
-        return htmlResponse(200, loginPageHtml(false));
-    if (!m_gate.tokenMatches(formValue(query, QStringLiteral("token")).toUtf8()))
-        return htmlResponse(401, loginPageHtml(true));
-    WebResponse r = redirect("/");
+    if (request.authorization.isEmpty())
+        return htmlResponse(200, loginPageHtml());
+    if (!m_gate.admits(request.authorization, {}))
+        return errorResponse(true, 401, QStringLiteral("That token is not the lab's token."));
+    WebResponse r{204, {}, {}, {}};
     r.headers.append(QPair<QByteArray, QByteArray>("Set-Cookie", m_gate.setCookieHeader()));
     return r;
 }

@@ -49,7 +49,7 @@ private:
     WebResponse apiList(const QUrlQuery& query);
     WebResponse apiTest(int id, const QUrlQuery& query);
     WebResponse apiPoints(int id, const QUrlQuery& query);
-    WebResponse login(const QUrlQuery& query);
+    WebResponse login(const WebRequest& request);
     WebResponse asset(const QString& name);
 
     clsConnection& m_connection;

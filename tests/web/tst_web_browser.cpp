@@ -92,6 +92,33 @@ public:
             .value("result").toObject().value("result").toObject().value("value");
     }
 
+    // A new 1280x800 page to drive; its session id, empty on failure.
+    QString openPage()
+    {
+        const QString target = call("Target.createTarget", {{"url", "about:blank"}})
+                                   .value("result").toObject().value("targetId").toString();
+        if (target.isEmpty())
+            return {};
+        const QString session = call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}})
+                                    .value("result").toObject().value("sessionId").toString();
+        if (!session.isEmpty())
+            call("Emulation.setDeviceMetricsOverride",
+                 {{"width", 1280}, {"height", 800}, {"deviceScaleFactor", 1}, {"mobile", false}}, session);
+        return session;
+    }
+
+    // Polls a JavaScript condition until it holds or the time is up.
+    bool waitFor(const QString& session, const QString& condition, int ms)
+    {
+        QDeadlineTimer deadline(ms);
+        while (!evaluate(session, condition).toBool()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(100);
+        }
+        return true;
+    }
+
     bool screenshot(const QString& session, const QString& file)
     {
         const QByteArray png = QByteArray::fromBase64(
@@ -170,14 +197,8 @@ private slots:
         QTemporaryDir profile;
         DevTools tools;
         QVERIFY(tools.start(browser, profile.path()));
-        const QString target = tools.call("Target.createTarget", {{"url", "about:blank"}})
-                                   .value("result").toObject().value("targetId").toString();
-        QVERIFY(!target.isEmpty());
-        const QString session = tools.call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}})
-                                    .value("result").toObject().value("sessionId").toString();
+        const QString session = tools.openPage();
         QVERIFY(!session.isEmpty());
-        tools.call("Emulation.setDeviceMetricsOverride",
-                   {{"width", 1280}, {"height", 800}, {"deviceScaleFactor", 1}, {"mobile", false}}, session);
         tools.call("Page.navigate", {{"url", QStringLiteral("%1/tests/%2").arg(base).arg(id)}}, session);
 
         const QString count = "(function(){var m=document.getElementById('test');"
@@ -217,6 +238,57 @@ private slots:
             QThread::msleep(100);
         QVERIFY(tools.screenshot(session, shots + "/test-list-1280x800.png"));
         qInfo("screenshots in %s", qPrintable(shots));
+    }
+
+    // Signing in from the login page: a wrong token is refused on the page,
+    // the right one lets the browser in, and the token never shows in an
+    // address (it would stay in the browser's history).
+    void signInFromTheLoginPage()
+    {
+        const QString browser = browserPath();
+        if (browser.isEmpty())
+            QSKIP("chromium is not installed (scripts/install-deps.sh installs it)");
+        if (qEnvironmentVariable("TZ360_CLI").isEmpty())
+            QSKIP("TZ360_CLI is not set (run through ctest)");
+        QTemporaryDir bench;
+        QProcess demo;
+        demo.setWorkingDirectory(bench.path());
+        demo.start(qEnvironmentVariable("TZ360_CLI"), {"add-demo-sequence"});
+        QVERIFY(demo.waitForFinished(20000) && demo.exitCode() == 0);
+        const QByteArray token = "bench-token-0123456789";
+        QFile file(bench.filePath("token.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(token) == token.size());
+        file.close();
+        ServeProcess serve(bench.path(), {"--token-file", file.fileName()});
+        QVERIFY2(serve.port(), qPrintable(serve.errors()));
+        const QString base = QStringLiteral("http://127.0.0.1:%1").arg(serve.port());
+
+        QTemporaryDir profile;
+        DevTools tools;
+        QVERIFY(tools.start(browser, profile.path()));
+        const QString session = tools.openPage();
+        QVERIFY(!session.isEmpty());
+        tools.call("Page.navigate", {{"url", base + "/"}}, session);
+        QVERIFY(tools.waitFor(session, "location.pathname === '/login' && !!document.getElementById('login')", 10000));
+
+        const auto signIn = [&](const QByteArray& typed) {
+            tools.evaluate(session, QStringLiteral("(function(){var f=document.getElementById('login');"
+                                                   "f.elements.token.value='%1';f.requestSubmit();})()")
+                                        .arg(QString::fromLatin1(typed)));
+        };
+        signIn("not-the-token-at-all");
+        QVERIFY(tools.waitFor(session, "!document.getElementById('refused').hidden", 10000));
+        QCOMPARE(tools.evaluate(session, "location.pathname").toString(), QStringLiteral("/login"));
+
+        signIn(token);
+        QVERIFY2(tools.waitFor(session, "location.pathname === '/' && document.readyState === 'complete' && !document.getElementById('login')", 10000),
+                 "the right token did not lead to the test list");
+        const QJsonArray history = tools.call("Page.getNavigationHistory", {}, session)
+                                       .value("result").toObject().value("entries").toArray();
+        QVERIFY(!history.isEmpty());
+        for (const QJsonValue& entry : history)
+            QVERIFY2(!entry.toObject().value("url").toString().contains(QString::fromLatin1(token)),
+                     qPrintable(entry.toObject().value("url").toString()));
     }
 };
 
