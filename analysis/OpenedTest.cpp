@@ -42,10 +42,16 @@ OpenedTest loadRest(clsConnection& connection, const TestInfoValues& info) {
                                additive.ADD_LOTNO()});
     }
 
-    const TestResultColumns c = readTestResultColumns(connection, info.testId);
-    test.points.resize(c.size());
+    test.points = resultPoints(readTestResultColumns(connection, info.testId));
+    return test;
+}
+
+}  // namespace
+
+std::vector<ResultPoint> resultPoints(const TestResultColumns& c) {
+    std::vector<ResultPoint> points(c.size());
     for (std::size_t i = 0; i < c.size(); ++i) {
-        ResultPoint& p = test.points[i];
+        ResultPoint& p = points[i];
         p.rampNo = static_cast<int>(std::lround(c.rampNo[i]));
         p.rampStepNo = static_cast<int>(std::lround(c.rampStepNo[i]));
         p.time = c.time[i];
@@ -56,10 +62,8 @@ OpenedTest loadRest(clsConnection& connection, const TestInfoValues& info) {
         p.typeId = static_cast<int>(std::lround(c.typeId[i]));
         p.bathTemp = c.bathTemp[i];
     }
-    return test;
+    return points;
 }
-
-}  // namespace
 
 std::optional<OpenedTest> loadTest(clsConnection& connection, int testId) {
     clsTEST_INFO info;

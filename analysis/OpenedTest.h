@@ -14,6 +14,8 @@ class clsConnection;
 
 namespace tz {
 
+struct TestResultColumns;
+
 // The TEST_INFO row.
 struct TestInfoValues {
     int testId = 0;
@@ -54,5 +56,8 @@ struct OpenedTest {
 // such test is stored. Throws tz::DbError on a database error.
 std::optional<OpenedTest> loadTest(clsConnection& connection, int testId);
 std::optional<OpenedTest> loadTestByName(clsConnection& connection, const QString& name);
+
+// The points of a test as the analysis takes them, from its column arrays.
+std::vector<ResultPoint> resultPoints(const TestResultColumns& columns);
 
 }  // namespace tz

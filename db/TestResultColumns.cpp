@@ -22,6 +22,10 @@ constexpr const char* kSelectColumns =
     "SELECT RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, "
     "RESULT_SHEAR_RATE, RESULT_SHEAR_STRESS, RESULT_TYPE_ID, RESULT_BATH_TEMP "
     "FROM TEST_RESULT WHERE TEST_ID = ? ORDER BY RESULT_TIME";
+constexpr const char* kSelectColumnsAfter =
+    "SELECT RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, "
+    "RESULT_SHEAR_RATE, RESULT_SHEAR_STRESS, RESULT_TYPE_ID, RESULT_BATH_TEMP "
+    "FROM TEST_RESULT WHERE TEST_ID = ? AND RESULT_TIME > ? ORDER BY RESULT_TIME";
 constexpr int kColumns = 9;
 
 [[noreturn]] void fail(clsConnection& connection, QSqlQuery& query)
@@ -64,17 +68,18 @@ double numberFromText(const char* text, int bytes)
 
 // The embedded file: sqlite3 on the connection's own handle, each value
 // taken as the double it is stored as, no variant per value.
-bool readSqlite(clsConnection& connection, int testId, const Arrays& arrays)
+bool readSqlite(clsConnection& connection, int testId, std::optional<double> after, const Arrays& arrays)
 {
     const QVariant handle = connection.ADOConnection().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return false;
     sqlite3* db = *static_cast<sqlite3* const*>(handle.data());
     if (!db) return false;
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, kSelectColumns, -1, &st, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, after ? kSelectColumnsAfter : kSelectColumns, -1, &st, nullptr) != SQLITE_OK)
         throw DbError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(st, &sqlite3_finalize);
     sqlite3_bind_int(st, 1, testId);
+    if (after) sqlite3_bind_double(st, 2, *after);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         for (int i = 0; i < kColumns; ++i) {
@@ -96,7 +101,7 @@ bool readSqlite(clsConnection& connection, int testId, const Arrays& arrays)
 
 }  // namespace
 
-TestResultColumns readTestResultColumns(clsConnection& connection, int testId)
+TestResultColumns readTestResultColumns(clsConnection& connection, int testId, std::optional<double> after)
 {
     if (!connection.isOpen() && !connection.isLost())
         throw DbError(QStringLiteral("The database is not open."));
@@ -104,13 +109,15 @@ TestResultColumns readTestResultColumns(clsConnection& connection, int testId)
     TestResultColumns c;
     const Arrays arrays{&c.rampNo, &c.rampStepNo, &c.time, &c.sampleTemp, &c.press,
                         &c.shearRate, &c.shearStress, &c.typeId, &c.bathTemp};
-    if (connection.backend() == Backend::Sqlite && readSqlite(connection, testId, arrays)) return c;
+    if (connection.backend() == Backend::Sqlite && readSqlite(connection, testId, after, arrays)) return c;
 
     // The server: through the driver, still by position into the arrays.
     QSqlQuery query(connection.ADOConnection());
     query.setForwardOnly(true);
-    if (!query.prepare(connection.adaptSql(QString::fromLatin1(kSelectColumns)))) fail(connection, query);
+    if (!query.prepare(connection.adaptSql(QString::fromLatin1(after ? kSelectColumnsAfter : kSelectColumns))))
+        fail(connection, query);
     query.bindValue(0, testId);
+    if (after) query.bindValue(1, *after);
     if (!query.exec()) fail(connection, query);
 
     // The driver knows the count only on some engines; -1 otherwise.

@@ -5,6 +5,7 @@
 // to its points; the record class clsTEST_RESULT stays for everything that
 // moves through rows one at a time.
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 class clsConnection;
@@ -29,6 +30,9 @@ struct TestResultColumns {
 // value that is not a number throws DbError "Type mismatch" (13), and any
 // database failure throws DbError (a lost server connection is noted on the
 // connection, which opens it again before the next statement).
-TestResultColumns readTestResultColumns(clsConnection& connection, int testId);
+// With after, only the points recorded later than that RESULT_TIME (s): what
+// a view following a running test has not seen yet.
+TestResultColumns readTestResultColumns(clsConnection& connection, int testId,
+                                        std::optional<double> after = std::nullopt);
 
 }  // namespace tz

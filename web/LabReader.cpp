@@ -1,16 +1,16 @@
 #include "web/LabReader.h"
 
+#include "analysis/OpenedTest.h"
 #include "db/DbError.h"
+#include "db/TestResultColumns.h"
 #include "db/clsConnection.h"
 
-#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 #include <array>
 #include <cmath>
 
-#include <sqlite3.h>
 
 namespace tz::web {
 
@@ -180,77 +180,11 @@ std::optional<ListedTest> LabReader::testHeader(int testId, const QDateTime& now
     return t;
 }
 
-namespace {
-
-const char* const kPointsAfterSql =
-    "SELECT RAMP_NO, RAMP_STEP_NO, RESULT_TIME, RESULT_SAMPLE_TEMP, RESULT_PRESS, "
-    "RESULT_SHEAR_RATE, RESULT_SHEAR_STRESS, RESULT_TYPE_ID, RESULT_BATH_TEMP "
-    "FROM TEST_RESULT WHERE TEST_ID = ? AND RESULT_TIME > ? ORDER BY RESULT_TIME, TEST_RESULT_ID";
-
-ResultPoint pointFromColumns(const std::array<double, 9>& v)
-{
-    ResultPoint p;
-    p.rampNo = static_cast<int>(std::lround(v[0]));
-    p.rampStepNo = static_cast<int>(std::lround(v[1]));
-    p.time = v[2];
-    p.sampleTemp = v[3];
-    p.press = v[4];
-    p.shearRate = v[5];
-    p.shearStress = v[6];
-    p.typeId = static_cast<int>(std::lround(v[7]));
-    p.bathTemp = v[8];
-    return p;
-}
-
-// The embedded file read through SQLite's own interface: a test of 300,000
-// points is read in half the time it takes through a QVariant per value.
-// Empty (nullopt) when the connection's handle is not SQLite's.
-std::optional<std::vector<ResultPoint>> sqlitePointsAfter(clsConnection& connection, int testId, double after)
-{
-    const QVariant handle = connection.ADOConnection().driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return std::nullopt;
-    sqlite3* db = *static_cast<sqlite3* const*>(handle.data());
-    if (!db)
-        return std::nullopt;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, kPointsAfterSql, -1, &statement, nullptr) != SQLITE_OK)
-        throw DbError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db));
-    const auto finalize = qScopeGuard([statement] { sqlite3_finalize(statement); });
-    sqlite3_bind_int(statement, 1, testId);
-    sqlite3_bind_double(statement, 2, after);
-    std::vector<ResultPoint> out;
-    std::array<double, 9> v{};
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        for (int i = 0; i < 9; ++i)
-            v[static_cast<size_t>(i)] = sqlite3_column_double(statement, i);
-        out.push_back(pointFromColumns(v));
-    }
-    if (rc != SQLITE_DONE)
-        throw DbError(QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_errcode(db));
-    return out;
-}
-
-}  // namespace
-
+// The points a following view has not seen yet, read by column like an
+// opened test (SQLite's own interface on the file).
 std::vector<ResultPoint> LabReader::pointsAfter(int testId, double after)
 {
-    if (m_connection.backend() == Backend::Sqlite) {
-        if (std::optional<std::vector<ResultPoint>> points = sqlitePointsAfter(m_connection, testId, after))
-            return std::move(*points);
-    }
-    Statement points(m_connection, QString::fromLatin1(kPointsAfterSql));
-    points.bind(testId).bind(after);
-    QSqlQuery& q = points.run();
-    std::vector<ResultPoint> out;
-    std::array<double, 9> v{};
-    while (q.next()) {
-        for (int i = 0; i < 9; ++i)
-            v[static_cast<size_t>(i)] = q.value(i).toDouble();
-        out.push_back(pointFromColumns(v));
-    }
-    return out;
+    return resultPoints(readTestResultColumns(m_connection, testId, after));
 }
 
 }  // namespace tz::web
