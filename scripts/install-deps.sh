@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev
   qt6-charts-dev qt6-datavisualization-dev qt6-declarative-dev libqt6opengl6-dev
   libeigen3-dev libxlsxwriter-dev
-  qt6-httpserver-dev qt6-websockets-dev libsqlite3-dev
+  qt6-httpserver-dev qt6-websockets-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3 libsqlite3-dev
   libxcb1-dev
