@@ -87,6 +87,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
 # The lab-server driver, and OpenGL under Mesa for the 3-D chart.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql, libgl1-mesa-dri")
+# mdb-export, for importing the old Jet databases (tz360-cli import-mdb).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mdbtools")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
