@@ -136,6 +136,35 @@ private slots:
         find<QRadioButton>("optAllData")->click();
     }
 
+    // Start-up builds no graph; the empty chart appears once the window is
+    // on the screen, and a test opened in a window never shown is charted at once.
+    void graphsAreCreatedWhenNeeded()
+    {
+        Workstation ws2;
+        ScriptedPrompt p;
+        frmMain shown(ws2, p);
+        shown.load();
+        QVERIFY(!shown.findChild<ChartView2D*>("Pesgo1"));
+        QVERIFY(!shown.findChild<ChartView3D*>("Pe3doa1"));
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        QTRY_VERIFY(shown.findChild<ChartView2D*>("Pesgo1"));
+        auto* drawn = shown.findChild<ChartView2D*>("Pesgo1");
+        QVERIFY(drawn->isVisible());
+        QCOMPARE(drawn->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+        QCOMPARE(lines(drawn).size(), 4);
+        QVERIFY(!shown.findChild<ChartView3D*>("Pe3doa1"));
+
+        frmMain hidden(ws2, p);
+        hidden.load();
+        hidden.chartPanel()->showTest(*hand);
+        auto* view = hidden.findChild<ChartView2D*>("Pesgo1");
+        QVERIFY(view);
+        QCOMPARE(hidden.chartPanel()->widget()->currentWidget(), view);
+        QCOMPARE(view->drawn().title, QString("Hand"));
+        QVERIFY(!lines(view).first()->points().isEmpty());
+    }
+
     void controlsWorkBeforeAnyTest()
     {
         panel->clearTest();
