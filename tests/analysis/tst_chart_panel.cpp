@@ -58,6 +58,13 @@ int colourCount(const QImage& image)
     return int(seen.size());
 }
 
+// Whether a library whose file name contains `name` is loaded in this process.
+bool loaded(const char* name)
+{
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
+}
+
 bool isPdf(const QString& path)
 {
     QFile f(path);
@@ -154,6 +161,9 @@ private slots:
         QCOMPARE(drawn->drawn().title, QString("Viscosity & Temperature Vs. Time"));
         QCOMPARE(lines(drawn).size(), 4);
         QVERIFY(!shown.findChild<ChartView3D*>("Pe3doa1"));
+        // The 3-D graph's libraries wait for the first 3-D chart.
+        QVERIFY(!loaded("tz360-chart3d"));
+        QVERIFY(!loaded("libQt6DataVisualization"));
 
         frmMain hidden(ws2, p);
         hidden.load();
@@ -389,6 +399,7 @@ private slots:
         QVERIFY(!find<QWidget>("fraXScale")->isVisible());
         QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
         QVERIFY(panel->view3D()->hasGraph());
+        QVERIFY(loaded("tz360-chart3d"));
         QCOMPARE(panel->view3D()->drawnPointCount(), int(gel->points.size()));
 
         choose(1);
