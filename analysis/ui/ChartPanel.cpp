@@ -199,10 +199,12 @@ void ChartPanel::updateControls()
         const QSignalBlocker block(m_c.chartType);
         m_c.chartType->setCurrentIndex(m_index);
     }
+    // Back from 3D the 2-D graph must replace the 3-D one, even before the
+    // empty chart would have been drawn.
     if (m_is3D)
         m_stack->setCurrentWidget(view3D());
-    else if (m_view2D)
-        m_stack->setCurrentWidget(m_view2D);
+    else if (m_view2D || m_view3D)
+        m_stack->setCurrentWidget(view2D());
 }
 
 void ChartPanel::redraw()

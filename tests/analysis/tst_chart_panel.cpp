@@ -173,6 +173,23 @@ private slots:
         QCOMPARE(hidden.chartPanel()->widget()->currentWidget(), view);
         QCOMPARE(view->drawn().title, QString("Hand"));
         QVERIFY(!lines(view).first()->points().isEmpty());
+
+        // 3D chosen before the empty chart was ever drawn, then 2D again:
+        // the 2-D graph takes the place of the 3-D one.
+        if (panel->threeDAvailable()) {
+            QWidget host;
+            ChartControls c;
+            c.chartType = new QComboBox(&host);
+            c.opt2D = new QRadioButton("2D", &host);
+            c.opt3D = new QRadioButton("3D", &host);
+            ChartPanel early(&host, c, ws2.settings, ws2.connection, p, [] { return true; });
+            early.choose3D();
+            QVERIFY(early.is3D());
+            early.choose2D();
+            QWidget* current = early.widget()->currentWidget();
+            QVERIFY(current);
+            QCOMPARE(current, early.view2D());
+        }
     }
 
     void controlsWorkBeforeAnyTest()
