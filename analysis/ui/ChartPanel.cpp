@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -40,14 +41,12 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
     : QObject(parent), m_c(controls), m_settings(settings), m_connection(connection), m_prompt(prompt),
       m_glCheck(openGLCheck ? std::move(openGLCheck) : &ChartView3D::openGLAvailable)
 {
+    // The graphs themselves are created when first needed (view2D(),
+    // view3D()): building and drawing them is most of the cost of the
+    // chart area, and the operator should see the main window first.
     m_stack = new QStackedWidget(parent);
     m_stack->setObjectName(QStringLiteral("chartArea"));
-    m_view2D = new ChartView2D(m_stack);
-    m_view2D->setObjectName(QStringLiteral("Pesgo1"));
-    m_view3D = new ChartView3D(m_stack);
-    m_view3D->setObjectName(QStringLiteral("Pe3doa1"));
-    m_stack->addWidget(m_view2D);
-    m_stack->addWidget(m_view3D);
+    m_stack->installEventFilter(this);
 
     // A platform that can never have OpenGL says so at once, without the check.
     if (!openGLCheck && !ChartView3D::platformMayHaveOpenGL()) {
@@ -71,6 +70,41 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
 }
 
 ChartPanel::~ChartPanel() = default;
+
+ChartView2D* ChartPanel::view2D()
+{
+    if (!m_view2D) {
+        m_view2D = new ChartView2D(m_stack);
+        m_view2D->setObjectName(QStringLiteral("Pesgo1"));
+        m_stack->addWidget(m_view2D);
+        draw2D();
+        if (!m_is3D) m_stack->setCurrentWidget(m_view2D);
+    }
+    return m_view2D;
+}
+
+ChartView3D* ChartPanel::view3D()
+{
+    if (!m_view3D) {
+        m_view3D = new ChartView3D(m_stack);
+        m_view3D->setObjectName(QStringLiteral("Pe3doa1"));
+        m_stack->addWidget(m_view3D);
+        if (m_is3D) m_stack->setCurrentWidget(m_view3D);
+    }
+    return m_view3D;
+}
+
+bool ChartPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // The empty chart is drawn just after the window first appears, once
+    // its first picture is on the screen, so that start-up does not wait
+    // for it.
+    if (watched == m_stack && event->type() == QEvent::Paint && !m_view2D && !m_view2DPending) {
+        m_view2DPending = true;
+        QTimer::singleShot(0, this, [this] { view2D(); });
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 bool ChartPanel::threeDAvailable()
 {
@@ -165,15 +199,30 @@ void ChartPanel::updateControls()
         const QSignalBlocker block(m_c.chartType);
         m_c.chartType->setCurrentIndex(m_index);
     }
-    m_stack->setCurrentWidget(m_is3D ? static_cast<QWidget*>(m_view3D) : m_view2D);
+    // Back from 3D the 2-D graph must replace the 3-D one, even before the
+    // empty chart would have been drawn.
+    if (m_is3D)
+        m_stack->setCurrentWidget(view3D());
+    else if (m_view2D || m_view3D)
+        m_stack->setCurrentWidget(view2D());
 }
 
 void ChartPanel::redraw()
 {
     if (m_is3D) {
-        if (threeDAvailable()) m_view3D->draw(chart3D(m_index, m_test.name, m_test.points, m_settings.unitSystem));
+        if (threeDAvailable()) view3D()->draw(chart3D(m_index, m_test.name, m_test.points, m_settings.unitSystem));
         return;
     }
+    // A test's chart is wanted now; the empty chart can wait for the graph
+    // to be created, which draws it.
+    if (m_view2D || !m_test.name.isEmpty())
+        view2D();
+    draw2D();
+}
+
+void ChartPanel::draw2D()
+{
+    if (!m_view2D) return;
     Chart2D chart;
     if (m_index == kDefaultChart) {
         chart = defaultChart(m_test.name, buildChartPoints(m_test.points, m_filter, m_settings));
@@ -350,7 +399,7 @@ void ChartPanel::setFilter(DataFilter filter)
 void ChartPanel::paintVisible(QPainter& painter, const QRectF& target) const
 {
     // The chart keeps its on-screen proportions, centred on the page or image.
-    const QWidget* visible = m_stack->currentWidget();
+    const QWidget* visible = m_is3D ? static_cast<QWidget*>(m_view3D) : m_view2D;
     QSizeF fitted = QSizeF(visible->size().expandedTo(QSize(1, 1))).scaled(target.size(), Qt::KeepAspectRatio);
     const QRectF place(target.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
     if (m_is3D) {
@@ -363,8 +412,14 @@ void ChartPanel::paintVisible(QPainter& painter, const QRectF& target) const
     m_view2D->render(&painter, place, m_view2D->viewport()->rect(), Qt::IgnoreAspectRatio);
 }
 
+QWidget* ChartPanel::visibleGraph()
+{
+    return m_is3D ? static_cast<QWidget*>(view3D()) : view2D();
+}
+
 bool ChartPanel::printVisibleChart(QPrinter& printer)
 {
+    visibleGraph();
     return printChart(printer, [this](QPainter& p, const QRectF& r) { paintVisible(p, r); });
 }
 
@@ -383,7 +438,7 @@ void ChartPanel::printVisibleChart()
 QString ChartPanel::saveVisibleChart(const QString& path)
 {
     // The size on screen, enlarged to a legible picture with the same proportions.
-    const QSize onScreen = m_stack->currentWidget()->size().expandedTo(QSize(100, 60));
+    const QSize onScreen = visibleGraph()->size().expandedTo(QSize(100, 60));
     const QSize pixels = onScreen.scaled(onScreen.expandedTo(kMinimumPicture), Qt::KeepAspectRatioByExpanding);
     const QString written =
         writeChartFile(path, pixels, [this](QPainter& p, const QRectF& r) { paintVisible(p, r); });

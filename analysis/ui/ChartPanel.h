@@ -63,8 +63,10 @@ public:
     ~ChartPanel() override;
 
     QStackedWidget* widget() const { return m_stack; }
-    ChartView2D* view2D() const { return m_view2D; }
-    ChartView3D* view3D() const { return m_view3D; }
+    // The graphs, created on first use (the 2-D one also just after the
+    // chart area is first painted) and drawn with what the panel shows.
+    ChartView2D* view2D();
+    ChartView3D* view3D();
 
     // A test has been opened: the first chart type of the list is selected
     // and its chart drawn.
@@ -102,8 +104,13 @@ public:
     bool threeDAvailable();
     QString testName() const { return m_test.name; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void connectControls();
+    void draw2D();
+    QWidget* visibleGraph();
     void fillTypeList();
     void fitTypeListWidth();
     void redraw();
@@ -119,6 +126,7 @@ private:
     QStackedWidget* m_stack = nullptr;
     ChartView2D* m_view2D = nullptr;
     ChartView3D* m_view3D = nullptr;
+    bool m_view2DPending = false;
     std::function<bool()> m_glCheck;
     std::optional<bool> m_glAvailable;  // none until the check has run
 

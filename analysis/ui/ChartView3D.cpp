@@ -1,23 +1,59 @@
 #include "analysis/ui/ChartView3D.h"
 
-#include <Q3DScatter>
-#include <Q3DTheme>
+#include "analysis/ui/ScatterGraph3D.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLibrary>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
-#include <QScatter3DSeries>
-#include <QScatterDataProxy>
-#include <QValue3DAxis>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tz {
 
 namespace {
 
-// Above this many points spheres are too costly; flat points are drawn.
-constexpr size_t kMaxSpheres = 5000;
+const QString kModuleName = QStringLiteral("tz360-chart3d.so");
+
+// The module is looked for where the package installs it
+// (PREFIX/lib/tz360/modules for PREFIX/bin/tz360), and, for a program run
+// from the build tree (the tests run from folders below it), at the top of
+// that tree. An installed program never looks into a build folder.
+QStringList moduleCandidates()
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    QStringList candidates{QDir::cleanPath(bin + QStringLiteral("/../lib/tz360/modules/") + kModuleName)};
+    const QString buildTree = QStringLiteral(TZ360_BUILD_MODULE_DIR);
+    if (bin == buildTree || bin.startsWith(buildTree + u'/')) candidates << buildTree + u'/' + kModuleName;
+    return candidates;
+}
+
+// Loaded once and never unloaded: graphs made by it may live until the end.
+ScatterGraph3DFactory moduleFactory(QString* error)
+{
+    static ScatterGraph3DFactory factory = nullptr;
+    static QString why;
+    static bool tried = false;
+    if (!std::exchange(tried, true)) {
+        for (const QString& path : moduleCandidates()) {
+            if (!QFileInfo::exists(path)) continue;
+            QLibrary module(path);
+            factory = reinterpret_cast<ScatterGraph3DFactory>(module.resolve(kScatterGraph3DFactory));
+            if (factory) break;
+            why = module.errorString();
+        }
+        if (!factory && why.isEmpty())
+            why = QStringLiteral("%1 is not installed beside the program.").arg(kModuleName);
+    }
+    if (!factory) *error = why;
+    return factory;
+}
 
 QString titleHtml(const Chart3D& c)
 {
@@ -41,10 +77,8 @@ ChartView3D::ChartView3D(QWidget* parent) : QWidget(parent)
     setAutoFillBackground(true);
 }
 
-ChartView3D::~ChartView3D()
-{
-    // The graph is owned by its window container, which is a child widget.
-}
+// The graph's widget is a child of this one and goes with it.
+ChartView3D::~ChartView3D() = default;
 
 bool ChartView3D::platformMayHaveOpenGL()
 {
@@ -68,30 +102,14 @@ bool ChartView3D::openGLAvailable()
 
 void ChartView3D::createGraph()
 {
-    m_graph = new Q3DScatter;
-    m_graph->activeTheme()->setType(Q3DTheme::ThemeQt);
-    m_graph->setShadowQuality(QAbstract3DGraph::ShadowQualityNone);
-    m_graph->activeTheme()->setLabelBorderEnabled(false);
-    m_graph->activeTheme()->setLabelBackgroundEnabled(false);
-    QFont font = m_graph->activeTheme()->font();
-    font.setPointSizeF(40);
-    m_graph->activeTheme()->setFont(font);
-    m_graph->scene()->activeCamera()->setCameraPreset(Q3DCamera::CameraPresetIsometricRight);
-    // Room for the axis titles at the edges of the view.
-    m_graph->scene()->activeCamera()->setZoomLevel(80);
-    for (QValue3DAxis* axis : {m_graph->axisX(), m_graph->axisY(), m_graph->axisZ()}) {
-        axis->setTitleVisible(true);
-        axis->setLabelFormat(QStringLiteral("%.4g"));
-    }
-    m_series = new QScatter3DSeries;
-    m_series->setItemSize(0.06f);
-    m_series->setBaseColor(QColor(20, 70, 200));
-    m_graph->addSeries(m_series);
-    m_container = QWidget::createWindowContainer(m_graph, this);
-    m_container->setObjectName(QStringLiteral("graph3D"));
-    m_container->setMinimumSize(200, 150);
-    m_container->setFocusPolicy(Qt::NoFocus);
-    layout()->addWidget(m_container);
+    const ScatterGraph3DFactory factory = moduleFactory(&m_moduleError);
+    if (!factory) return;
+    m_graph.reset(factory(this));
+    QWidget* container = m_graph->widget();
+    container->setObjectName(QStringLiteral("graph3D"));
+    container->setMinimumSize(200, 150);
+    container->setFocusPolicy(Qt::NoFocus);
+    layout()->addWidget(container);
     static_cast<QVBoxLayout*>(layout())->setStretch(1, 1);
 }
 
@@ -99,25 +117,18 @@ void ChartView3D::draw(const Chart3D& c)
 {
     m_drawn = c;
     if (!m_graph) createGraph();
-    m_title->setText(titleHtml(c));
-    m_graph->axisX()->setTitle(c.xTitle);
-    m_graph->axisZ()->setTitle(c.zTitle);
-    m_graph->axisY()->setTitle(c.yTitle);
-    m_series->setMesh(c.points.size() > kMaxSpheres ? QAbstract3DSeries::MeshPoint
-                                                    : QAbstract3DSeries::MeshSphere);
-    auto* items = new QScatterDataArray;
-    items->resize(static_cast<qsizetype>(c.points.size()));
-    for (size_t i = 0; i < c.points.size(); ++i) {
-        const ChartPoint3D& p = c.points[i];
-        (*items)[static_cast<qsizetype>(i)].setPosition(
-            QVector3D(float(p.x), float(p.y), float(p.z)));
+    if (!m_graph) {
+        m_title->setText(titleHtml(c) + QStringLiteral("<br><i>The 3-D chart cannot be drawn: %1</i>")
+                                            .arg(m_moduleError.toHtmlEscaped()));
+        return;
     }
-    m_series->dataProxy()->resetArray(items);
+    m_title->setText(titleHtml(c));
+    m_graph->draw(c);
 }
 
 int ChartView3D::drawnPointCount() const
 {
-    return m_series ? m_series->dataProxy()->itemCount() : 0;
+    return m_graph ? m_graph->pointCount() : 0;
 }
 
 QImage ChartView3D::render(QSize size) const
@@ -130,8 +141,7 @@ QImage ChartView3D::render(QSize size) const
                     QWidget::DrawChildren);
     if (m_graph) {
         const QSize graphSize(size.width(), std::max(1, size.height() - titleHeight));
-        const QImage graph = m_graph->renderToImage(0, graphSize);
-        painter.drawImage(QPoint(0, titleHeight), graph);
+        painter.drawImage(QPoint(0, titleHeight), m_graph->renderToImage(graphSize));
     }
     return out;
 }

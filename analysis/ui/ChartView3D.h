@@ -1,17 +1,20 @@
 #pragma once
 // The 3-D graph: viscosity over two other quantities, on Qt Data
-// Visualization. The OpenGL window behind it is created on the first draw,
-// never before, so a display without OpenGL only loses the 3-D charts.
+// Visualization. The graph and its OpenGL window are created on the first
+// draw, never before, from the 3-D chart module (ScatterGraph3D.h), so a
+// display without OpenGL only loses the 3-D charts.
 #include "analysis/ChartData.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
-class Q3DScatter;
-class QScatter3DSeries;
 
 namespace tz {
+
+class ScatterGraph3D;
 
 class ChartView3D : public QWidget {
     Q_OBJECT
@@ -26,7 +29,8 @@ public:
     // platforms, which never have OpenGL; loads nothing.
     static bool platformMayHaveOpenGL();
 
-    // Creates the graph if needed and replaces what is drawn.
+    // Creates the graph if needed and replaces what is drawn. When the 3-D
+    // chart module cannot be loaded the title says so and no graph is drawn.
     void draw(const Chart3D& chart);
 
     const Chart3D& drawn() const { return m_drawn; }
@@ -42,9 +46,8 @@ private:
 
     Chart3D m_drawn;
     QLabel* m_title = nullptr;
-    QWidget* m_container = nullptr;
-    Q3DScatter* m_graph = nullptr;
-    QScatter3DSeries* m_series = nullptr;
+    std::unique_ptr<ScatterGraph3D> m_graph;
+    QString m_moduleError;
 };
 
 }  // namespace tz

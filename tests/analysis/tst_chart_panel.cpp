@@ -58,6 +58,13 @@ int colourCount(const QImage& image)
     return int(seen.size());
 }
 
+// Whether a library whose file name contains `name` is loaded in this process.
+bool loaded(const char* name)
+{
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
+}
+
 bool isPdf(const QString& path)
 {
     QFile f(path);
@@ -134,6 +141,55 @@ private slots:
         find<QRadioButton>("optXNormal")->click();
         find<QRadioButton>("optYNormal")->click();
         find<QRadioButton>("optAllData")->click();
+    }
+
+    // Start-up builds no graph; the empty chart appears once the window is
+    // on the screen, and a test opened in a window never shown is charted at once.
+    void graphsAreCreatedWhenNeeded()
+    {
+        Workstation ws2;
+        ScriptedPrompt p;
+        frmMain shown(ws2, p);
+        shown.load();
+        QVERIFY(!shown.findChild<ChartView2D*>("Pesgo1"));
+        QVERIFY(!shown.findChild<ChartView3D*>("Pe3doa1"));
+        shown.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        QTRY_VERIFY(shown.findChild<ChartView2D*>("Pesgo1"));
+        auto* drawn = shown.findChild<ChartView2D*>("Pesgo1");
+        QVERIFY(drawn->isVisible());
+        QCOMPARE(drawn->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+        QCOMPARE(lines(drawn).size(), 4);
+        QVERIFY(!shown.findChild<ChartView3D*>("Pe3doa1"));
+        // The 3-D graph's libraries wait for the first 3-D chart.
+        QVERIFY(!loaded("tz360-chart3d"));
+        QVERIFY(!loaded("libQt6DataVisualization"));
+
+        frmMain hidden(ws2, p);
+        hidden.load();
+        hidden.chartPanel()->showTest(*hand);
+        auto* view = hidden.findChild<ChartView2D*>("Pesgo1");
+        QVERIFY(view);
+        QCOMPARE(hidden.chartPanel()->widget()->currentWidget(), view);
+        QCOMPARE(view->drawn().title, QString("Hand"));
+        QVERIFY(!lines(view).first()->points().isEmpty());
+
+        // 3D chosen before the empty chart was ever drawn, then 2D again:
+        // the 2-D graph takes the place of the 3-D one.
+        if (panel->threeDAvailable()) {
+            QWidget host;
+            ChartControls c;
+            c.chartType = new QComboBox(&host);
+            c.opt2D = new QRadioButton("2D", &host);
+            c.opt3D = new QRadioButton("3D", &host);
+            ChartPanel early(&host, c, ws2.settings, ws2.connection, p, [] { return true; });
+            early.choose3D();
+            QVERIFY(early.is3D());
+            early.choose2D();
+            QWidget* current = early.widget()->currentWidget();
+            QVERIFY(current);
+            QCOMPARE(current, early.view2D());
+        }
     }
 
     void controlsWorkBeforeAnyTest()
@@ -360,6 +416,7 @@ private slots:
         QVERIFY(!find<QWidget>("fraXScale")->isVisible());
         QVERIFY(!find<QPushButton>("cmdOverlap")->isEnabled());
         QVERIFY(panel->view3D()->hasGraph());
+        QVERIFY(loaded("tz360-chart3d"));
         QCOMPARE(panel->view3D()->drawnPointCount(), int(gel->points.size()));
 
         choose(1);

@@ -92,7 +92,8 @@ private slots:
                               "/usr/share/doc/tz360/copyright", "/usr/share/doc/tz360/changelog.gz",
                               "/usr/share/applications/tz360.desktop", "/usr/libexec/tz360/tz360-desktop",
                               "/usr/share/icons/hicolor/scalable/apps/tz360.svg",
-                              "/usr/share/icons/hicolor/128x128/apps/tz360.png"})
+                              "/usr/share/icons/hicolor/128x128/apps/tz360.png",
+                              "/usr/lib/tz360/modules/tz360-chart3d.so"})
             QTest::newRow(p) << QString::fromLatin1(p);
     }
     void holdsFile() {
@@ -116,6 +117,8 @@ private slots:
         // Found by dpkg-shlibdeps in the binaries, not written into the package by hand.
         QVERIFY2(f.out.contains(QRegularExpression(QStringLiteral("libqt6core6 \\(>= [0-9.]+\\)"))), qPrintable(f.out));
         QVERIFY2(f.out.contains(QRegularExpression(QStringLiteral("libxlsxwriter[0-9]* \\(>= "))), qPrintable(f.out));
+        // Only the 3-D chart module links Data Visualization.
+        QVERIFY2(f.out.contains(QRegularExpression(QStringLiteral("libqt6datavisualization6 \\(>= "))), qPrintable(f.out));
         // Loaded at run time, so named by hand: without it TZ360.db cannot be opened.
         QVERIFY2(f.out.contains(QStringLiteral("libqt6sql6-sqlite")), qPrintable(f.out));
     }
