@@ -177,12 +177,14 @@ QByteArray testPageHtml(const TestPageView& view)
 
 QByteArray loginPageHtml()
 {
-    // No action: login.js sends the token as a header, never in the address.
+    // login.js sends the token as a header. The box has no name, so a form
+    // sent by the browser itself (script not loaded yet, or off) cannot
+    // carry it into the address either.
     const QString body = QStringLiteral(
         "<main class=\"login\"><h1>Sign in</h1>"
         "<p class=\"error\" id=\"refused\" hidden>That token is not the lab's token.</p>"
         "<form id=\"login\" autocomplete=\"off\">"
-        "<label>Token <input type=\"password\" name=\"token\" required></label> "
+        "<label>Token <input type=\"password\" id=\"token\" required></label> "
         "<button type=\"submit\">Sign in</button></form>"
         "<noscript><p class=\"error\">Signing in needs JavaScript; programs send the token as "
         "\"Authorization: Bearer TOKEN\".</p></noscript></main>");

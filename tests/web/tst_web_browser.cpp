@@ -269,11 +269,11 @@ private slots:
         const QString session = tools.openPage();
         QVERIFY(!session.isEmpty());
         tools.call("Page.navigate", {{"url", base + "/"}}, session);
-        QVERIFY(tools.waitFor(session, "location.pathname === '/login' && !!document.getElementById('login')", 10000));
+        QVERIFY(tools.waitFor(session, "location.pathname === '/login' && document.readyState === 'complete'", 10000));
 
         const auto signIn = [&](const QByteArray& typed) {
             tools.evaluate(session, QStringLiteral("(function(){var f=document.getElementById('login');"
-                                                   "f.elements.token.value='%1';f.requestSubmit();})()")
+                                                   "document.getElementById('token').value='%1';f.requestSubmit();})()")
                                         .arg(QString::fromLatin1(typed)));
         };
         signIn("not-the-token-at-all");

@@ -3,7 +3,7 @@
 "use strict";
 document.getElementById("login").addEventListener("submit", function (event) {
   event.preventDefault();
-  var token = event.target.elements.token.value.trim();
+  var token = document.getElementById("token").value.trim();
   fetch("/login", { headers: { Authorization: "Bearer " + token }, credentials: "same-origin", cache: "no-store" })
     .then(function (answer) {
       if (answer.status === 204) {
