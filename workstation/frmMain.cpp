@@ -3,6 +3,7 @@
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ResultsHeading.h"
 #include "analysis/ui/ChartPanel.h"
+#include "analysis/ui/SummaryView.h"
 #include "app/SettingsFile.h"
 #include "workstation/Workstation.h"
 #include "app/ui/Prompt.h"
@@ -310,8 +311,11 @@ void frmMain::buildResultsHeading() {
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // The client area is sized by the window's own layout, after the window.
-    if (watched == m_area && event->type() == QEvent::Resize && !isMinimized())
+    if (watched == m_area && event->type() == QEvent::Resize && !isMinimized()) {
         m_layout.apply(m_area->size());
+        // The summary, built after the layout was recorded, shares the grid's place.
+        if (m_summary) m_summary->setGeometry(m_results->geometry());
+    }
     if (m_results && watched == m_results->viewport() &&
         event->type() == QEvent::MouseButtonDblClick) {
         showShearRate();

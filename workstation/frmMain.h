@@ -61,7 +61,8 @@ public:
     // The chart area; the open and overlap steps hand it the tests to draw.
     ChartPanel* chartPanel() const { return m_charts; }
     // The Summary view beside the results grid (its tab shows one or the other).
-    SummaryView* summaryView() const { return m_summary; }
+    // Built when first needed (a test opened, or the tab chosen).
+    SummaryView* summaryView() { return ensureSummaryView(); }
 
     // Sizes the window to fit `available` (a screen's area without its
     // taskbar) with its frame, never below its minimum, and centres it there.
@@ -108,6 +109,7 @@ private:
     // The Summary view and its tab (frmMain_Summary.cpp).
     void createSummaryView();
     void connectSummaryView();
+    SummaryView* ensureSummaryView();
     void summariseOverlay(const QString& name);
 
     Workstation& m_ws;

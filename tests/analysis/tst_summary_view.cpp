@@ -79,12 +79,17 @@ private slots:
     void openedAndOverlaidSideBySide() {
         auto* tabs = w->findChild<QTabBar*>("tabResults");
         auto* grid = w->findChild<QTableWidget*>("MSFlexGrid1");
+        // Nothing of it is built while the program starts.
+        QVERIFY(!w->findChild<SummaryView*>());
         SummaryView* view = w->summaryView();
         QVERIFY(tabs && grid && view);
         QVERIFY(grid->isVisible() && !view->isVisible());
         tabs->setCurrentIndex(1);
         QVERIFY(!grid->isVisible() && view->isVisible());
         QCOMPARE(view->geometry(), grid->geometry());
+        // Tab goes from the tab bar into the summary, not past the Exit button.
+        tabs->setFocus();
+        QVERIFY(view->isAncestorOf(tabs->nextInFocusChain()));
 
         QVERIFY(w->openedTest().open("Gel 30 HT"));
         QTableWidget* t = view->table();
@@ -133,6 +138,28 @@ private slots:
         QCOMPARE(t->columnCount(), 0);
         tabs->setCurrentIndex(0);
         QVERIFY(grid->isVisible() && !view->isVisible());
+    }
+
+    // A test opened before the Summary tab was ever chosen is in the view
+    // when it is, and the view keeps the grid's place as the window resizes.
+    void builtWhenATestOpens() {
+        Workstation ws2;
+        ScriptedPrompt prompt2;
+        frmMain w2(ws2, prompt2);
+        w2.load();
+        w2.resize(1280, 760);
+        w2.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w2));
+        QVERIFY(!w2.findChild<SummaryView*>());
+        QVERIFY(w2.openedTest().open("Gel 30 HT"));
+        auto* view = w2.findChild<SummaryView*>();
+        QVERIFY(view);
+        QCOMPARE(view->table()->columnCount(), 1);
+        QCOMPARE(view->table()->horizontalHeaderItem(0)->text(), QString("Gel 30 HT"));
+        w2.findChild<QTabBar*>("tabResults")->setCurrentIndex(1);
+        w2.resize(1100, 700);
+        QTRY_COMPARE(view->geometry(), w2.findChild<QTableWidget*>("MSFlexGrid1")->geometry());
+        QVERIFY(view->isVisible());
     }
 
     // The remembered threshold is the one a new main window starts with.
