@@ -5,6 +5,7 @@
 // With TZ360_SCREENSHOTS=<dir> the frame is saved there as a PNG file.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/DatabaseOutage.h"
+#include "tests/support/UnitWindowSteps.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/SimulatedUnitProcess.h"
 
@@ -30,29 +31,8 @@
 #include <QTimer>
 
 using namespace tz;
-
-namespace {
-
-void writeFile(const QString& name, const QByteArray& text)
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
-
-// Starts a test of this name through the "Start" button and its dialog.
-void startTest(frmRealTime& unit, const QString& name)
-{
-    QTimer::singleShot(0, [name] {
-        auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
-        dialog->findChild<QPushButton*>("cmdOK")->click();
-    });
-    unit.startClicked();
-}
-
-}  // namespace
+using tz::test::startTest;
+using tz::test::writeFile;
 
 class TestRealTimeKeptPoints : public QObject {
     Q_OBJECT

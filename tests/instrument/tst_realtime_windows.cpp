@@ -6,6 +6,7 @@
 // failing tick are saved there as PNG files.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/UnitWindowSteps.h"
 
 #include "app/Settings.h"
 #include "workstation/Workstation.h"
@@ -46,15 +47,11 @@
 #include <unistd.h>
 
 using namespace tz;
+using tz::test::startTest;
+using tz::test::writeFile;
 Q_DECLARE_METATYPE(tz::RunController::StopReason)
 
 namespace {
-
-void writeFile(const QString& name, const QByteArray& text) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
 
 // initial.txt with these ports for units 1 to 8 and unit system 3.
 void writeSettings(const QList<int>& ports) {
@@ -111,16 +108,6 @@ void selectHold(clsConnection& connection, frmRealTime& unit) {
 }
 
 // "Start" with the test information dialog answered.
-void startTest(frmRealTime& unit, const QString& name) {
-    QTimer::singleShot(0, [name] {
-        auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
-        dialog->findChild<QPushButton*>("cmdOK")->click();
-    });
-    unit.startClicked();
-}
-
 // A test stored without the dialog, for runs started on the controller.
 std::optional<int> storeNamedTest(clsConnection& connection, const QString& name) {
     TestInformation info;

@@ -8,6 +8,7 @@
 #include "tests/analysis/StoredTests.h"
 #include "tests/db/TempDatabase.h"
 #include "tests/support/DatabaseOutage.h"
+#include "tests/support/UnitWindowSteps.h"
 #include "tests/support/ScriptedPrompt.h"
 #include "tests/support/SimulatedUnitProcess.h"
 
@@ -45,15 +46,11 @@
 #include <functional>
 
 using namespace tz;
+using tz::test::startTest;
+using tz::test::writeFile;
 Q_DECLARE_METATYPE(tz::RunController::StopReason)
 
 namespace {
-
-void writeFile(const QString& name, const QByteArray& text) {
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
 
 // Unit 1 on Comm 1, unit system `unitSystem`, bob B5 everywhere.
 void writeWorkingFiles(int unitSystem) {
@@ -71,16 +68,6 @@ void saveHold(clsConnection& connection, const QString& name, double tempF) {
     s.samplePointsAverage = 1;
     s.steps = {{1, 60, tempF, 10, 100, 0}};
     saveSequence(connection, s);
-}
-
-void startTest(frmRealTime& unit, const QString& name) {
-    QTimer::singleShot(0, [name] {
-        auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
-        dialog->findChild<QPushButton*>("cmdOK")->click();
-    });
-    unit.startClicked();
 }
 
 // Runs `act` on the next modal dialog as soon as it is shown.

@@ -5,6 +5,7 @@
 // With TZ360_SCREENSHOTS=<dir> the frame after each run is saved there.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/UnitWindowSteps.h"
 #include "tests/support/SimulatedUnitProcess.h"
 
 #include "app/Settings.h"
@@ -28,28 +29,8 @@
 #include <QTimer>
 
 using namespace tz;
-
-namespace {
-
-void writeFile(const QString& name, const QByteArray& text)
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
-
-void startTest(frmRealTime& unit, const QString& name)
-{
-    QTimer::singleShot(0, [name] {
-        auto* dialog = qobject_cast<TestInfoDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>("txtTestName")->setText(name);
-        dialog->findChild<QPushButton*>("cmdOK")->click();
-    });
-    unit.startClicked();
-}
-
-}  // namespace
+using tz::test::startTest;
+using tz::test::writeFile;
 
 class TestUnitRunEnd : public QObject {
     Q_OBJECT

@@ -5,6 +5,7 @@
 // With TZ360_SCREENSHOTS=<dir> each arrangement is saved there as a PNG.
 #include "tests/db/TempDatabase.h"
 #include "tests/support/ScriptedPrompt.h"
+#include "tests/support/UnitWindowSteps.h"
 
 #include "app/Settings.h"
 #include "instrument/frmMDIRealTime.h"
@@ -23,15 +24,9 @@
 #include <QTest>
 
 using namespace tz;
+using tz::test::writeFile;
 
 namespace {
-
-void writeFile(const QString& name, const QByteArray& text)
-{
-    QFile f(name);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
 
 // The whole of w is on screen: no part of it outside any of the widgets it
 // sits in, up to the frame, and it is at least as large as it asks to be.
