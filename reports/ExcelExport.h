@@ -6,26 +6,12 @@
 // most ten tall.
 #include "analysis/OpenedTest.h"
 #include "analysis/ResultsTable.h"
+#include "reports/SheetContent.h"
 
 #include <QString>
-#include <QVariant>
 #include <span>
 
 namespace tz {
-
-struct SheetCell {
-    int row = 0;       // from 0 (row 1 of the sheet is 0)
-    int column = 0;    // from 0 (column A is 0)
-    QVariant value;    // QString, double or QDateTime
-    bool bold = false;
-};
-
-struct SheetContent {
-    QList<SheetCell> cells;
-    int resultsHeadingRow = 0;   // repeated on every printed page
-    // A second worksheet "Summary" when not empty (the detailed export).
-    QList<SheetCell> summary;
-};
 
 // The cells in their places. The results section copies the results table
 // cell for cell (numbers as numbers, "N/A" as text); the detailed sheet adds

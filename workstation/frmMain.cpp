@@ -304,7 +304,12 @@ void frmMain::placeOnScreen(const QRect& available) {
 void frmMain::buildResultsHeading() {
     QStringList heading = resultsHeading(m_ws.settings);
     for (QString& h : heading) h.replace(u'\r', u'\n');
+    // Sized to the headings once, when all are in: fitted to contents while
+    // they are set one by one, every heading would re-measure all the others.
+    QHeaderView* header = m_results->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
     m_results->setHorizontalHeaderLabels(heading);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
     const int lineHeight = m_results->fontMetrics().lineSpacing();
     m_results->horizontalHeader()->setMinimumHeight(lineHeight * 3 + 8);
 }

@@ -13,10 +13,17 @@
 #include <QStatusBar>
 
 #include <cstdio>
+#include <future>
+
+#include <fontconfig/fontconfig.h>
 
 int main(int argc, char** argv) {
     // Answered before any window system is needed, so it works on a bare console.
     if (argc == 2 && qstrcmp(argv[1], "--version") == 0) return std::printf("tz360 " TZ360_VERSION "\n") < 0;
+    // Reading the font configuration takes several milliseconds; it is done on
+    // the second core while the display connection is made, so the window's
+    // first text need not wait for it (the second call, Qt's, finds it done).
+    auto fontConfiguration = std::async(std::launch::async, [] { FcInit(); });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TZ360"));
     QApplication::setOrganizationName(QStringLiteral("TZ360"));

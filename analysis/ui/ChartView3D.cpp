@@ -1,13 +1,10 @@
 #include "analysis/ui/ChartView3D.h"
 
 #include "analysis/ui/ScatterGraph3D.h"
+#include "app/Modules.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLibrary>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
@@ -19,40 +16,11 @@ namespace tz {
 
 namespace {
 
-const QString kModuleName = QStringLiteral("tz360-chart3d.so");
-
-// The module is looked for where the package installs it
-// (PREFIX/lib/tz360/modules for PREFIX/bin/tz360), and, for a program run
-// from the build tree (the tests run from folders below it), at the top of
-// that tree. An installed program never looks into a build folder.
-QStringList moduleCandidates()
-{
-    const QString bin = QCoreApplication::applicationDirPath();
-    QStringList candidates{QDir::cleanPath(bin + QStringLiteral("/../lib/tz360/modules/") + kModuleName)};
-    const QString buildTree = QStringLiteral(TZ360_BUILD_MODULE_DIR);
-    if (bin == buildTree || bin.startsWith(buildTree + u'/')) candidates << buildTree + u'/' + kModuleName;
-    return candidates;
-}
-
-// Loaded once and never unloaded: graphs made by it may live until the end.
+// The graph module is loaded when the first 3-D chart is drawn.
 ScatterGraph3DFactory moduleFactory(QString* error)
 {
-    static ScatterGraph3DFactory factory = nullptr;
-    static QString why;
-    static bool tried = false;
-    if (!std::exchange(tried, true)) {
-        for (const QString& path : moduleCandidates()) {
-            if (!QFileInfo::exists(path)) continue;
-            QLibrary module(path);
-            factory = reinterpret_cast<ScatterGraph3DFactory>(module.resolve(kScatterGraph3DFactory));
-            if (factory) break;
-            why = module.errorString();
-        }
-        if (!factory && why.isEmpty())
-            why = QStringLiteral("%1 is not installed beside the program.").arg(kModuleName);
-    }
-    if (!factory) *error = why;
-    return factory;
+    return reinterpret_cast<ScatterGraph3DFactory>(
+        moduleFunction(QStringLiteral("tz360-chart3d.so"), kScatterGraph3DFactory, error));
 }
 
 QString titleHtml(const Chart3D& c)

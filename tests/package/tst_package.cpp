@@ -2,6 +2,8 @@
 // tree, listed and unpacked with dpkg-deb into a throw-away root, and the
 // unpacked programs run from there, in empty folders, as on a fresh workstation.
 // lintian must find no error in it. Skipped, saying why, without dpkg-deb.
+#include "analysis/StoredTests.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -93,7 +95,8 @@ private slots:
                               "/usr/share/applications/tz360.desktop", "/usr/libexec/tz360/tz360-desktop",
                               "/usr/share/icons/hicolor/scalable/apps/tz360.svg",
                               "/usr/share/icons/hicolor/128x128/apps/tz360.png",
-                              "/usr/lib/tz360/modules/tz360-chart3d.so"})
+                              "/usr/lib/tz360/modules/tz360-chart3d.so",
+                              "/usr/lib/tz360/modules/tz360-xlsx.so"})
             QTest::newRow(p) << QString::fromLatin1(p);
     }
     void holdsFile() {
@@ -149,6 +152,26 @@ private slots:
         QVERIFY2(r.exit == 0, qPrintable(r.err));
         QCOMPARE(r.out, QString());  // a fresh database holds no tests
         QVERIFY2(r.err.startsWith(QStringLiteral("Database: ")), qPrintable(r.err));
+    }
+
+    // The spreadsheet writer is a module the installed program loads from
+    // PREFIX/lib/tz360/modules: an export from the unpacked package works and
+    // gives a zip file (every .xlsx is one), no build-tree fallback involved.
+    void installedExportFindsItsModule() {
+        QTemporaryDir folder;
+        {
+            clsConnection c;
+            c.OpenDB(QString(), QString(), QString(), QString(), folder.path());
+            fixture::storeTest(c, QStringLiteral("WF130"), fixture::powerLawPoints(1, 0.5, 2.0), {});
+        }
+        const Ran r = run(installed(QStringLiteral("/usr/bin/tz360-cli")),
+                          {QStringLiteral("export"), QStringLiteral("WF130"), QStringLiteral("-o"),
+                           QStringLiteral("WF130.xlsx")},
+                          folder.path());
+        QVERIFY2(r.exit == 0, qPrintable(r.err));
+        QFile xlsx(folder.filePath(QStringLiteral("WF130.xlsx")));
+        QVERIFY(xlsx.open(QIODevice::ReadOnly));
+        QCOMPARE(xlsx.read(4), QByteArray("PK\x03\x04", 4));
     }
 
     // The manual pages say what the packaged programs' own help says, line for
