@@ -11,7 +11,7 @@ packages=(
   qt6-httpserver-dev qt6-websockets-dev
   xvfb xauth libgl1-mesa-dri fonts-dejavu-core
   sqlite3 libsqlite3-dev
-  libxcb1-dev
+  libxcb1-dev libfontconfig-dev
   unzip
   mdbtools
   libqt6sql6-psql
