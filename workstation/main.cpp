@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TZ360"));
     QApplication::setOrganizationName(QStringLiteral("TZ360"));
-    tz::installProgramIcon();
+    // Decoded on the second core while the main window is built.
+    auto programIcon = std::async(std::launch::async, tz::programIconImage);
     // The main window decides when the program ends (its exit check), not the
     // last visible window: it hides itself while the setup window is open.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     tz::Workstation workstation;
     tz::DialogPrompt prompt;
     tz::frmMain main(workstation, prompt);
+    tz::installProgramIcon(programIcon.get());
     QObject::connect(&main, &tz::frmMain::programEnded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     // Windows ending the session ends the program at once, without the exit check.

@@ -2,16 +2,23 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 
 // The resource lives in a static library: it must be pulled in by name.
 static void initIconResource() { Q_INIT_RESOURCE(icon); }
 
 namespace tz {
 
-void installProgramIcon()
+QImage programIconImage()
 {
-    initIconResource();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tz360.png")));
+    static const bool registered = (initIconResource(), true);
+    Q_UNUSED(registered);
+    return QImage(QStringLiteral(":/icons/tz360.png"));
+}
+
+void installProgramIcon(const QImage& icon)
+{
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon)));
 }
 
 }  // namespace tz
