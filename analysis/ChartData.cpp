@@ -160,11 +160,6 @@ void addOverlay(Chart2D& chart, const QString& openedTest, ChartSeries overlay)
     chart.series.append(std::move(overlay));
 }
 
-bool yAxisLog(const Chart2D& chart, int axis, bool yLog)
-{
-    return yLog && (chart.yTitles.size() == 1 || axis > 0);
-}
-
 void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog)
 {
     for (ChartSeries& s : chart.series) {
@@ -174,37 +169,6 @@ void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog)
         s.points.removeIf([&](const QPointF& p) { return (xLog && p.x() <= 0) || (logY && p.y() <= 0); });
         chart.hiddenOnLog += static_cast<int>(before - s.points.size());
     }
-}
-
-QList<QPointF> displayPoints(const QList<QPointF>& points, int columns)
-{
-    const qsizetype n = points.size();
-    if (columns < 1 || n <= 4 * qsizetype(columns)) return points;
-    for (qsizetype i = 1; i < n; ++i)
-        if (points[i].x() < points[i - 1].x()) return points;
-    const double x0 = points.first().x();
-    const double span = points.last().x() - x0;
-    if (!(span > 0)) return points;
-
-    QList<QPointF> out;
-    out.reserve(4 * qsizetype(columns) + 4);
-    qsizetype i = 0;
-    while (i < n) {
-        const int column = std::min(columns - 1, int((points[i].x() - x0) / span * columns));
-        const qsizetype first = i;
-        qsizetype lo = i, hi = i;
-        while (i < n && std::min(columns - 1, int((points[i].x() - x0) / span * columns)) == column) {
-            if (points[i].y() < points[lo].y()) lo = i;
-            if (points[i].y() > points[hi].y()) hi = i;
-            ++i;
-        }
-        const qsizetype last = i - 1;
-        qsizetype keep[] = {first, lo, hi, last};
-        std::sort(std::begin(keep), std::end(keep));
-        for (int k = 0; k < 4; ++k)
-            if (k == 0 || keep[k] != keep[k - 1]) out.append(points[keep[k]]);
-    }
-    return out;
 }
 
 Chart3D chart3D(int index, const QString& testName, const std::vector<ResultPoint>& rows, int unitSystem)

@@ -88,20 +88,17 @@ std::optional<ChartMessage> overlayRefusal(int index, const QString& openedTest,
 void addOverlay(Chart2D& chart, const QString& openedTest, ChartSeries overlay);
 
 // Whether vertical axis `axis` is logarithmic: "Y Scale: Log" turns every
-// axis but the temperature axis of the default chart.
-bool yAxisLog(const Chart2D& chart, int axis, bool yLog);
+// axis but the temperature axis of the default chart. Inline: the charts
+// module draws with it and links nothing of the core library.
+inline bool yAxisLog(const Chart2D& chart, int axis, bool yLog)
+{
+    return yLog && (chart.yTitles.size() == 1 || axis > 0);
+}
 
 // A logarithmic axis cannot show zero or a negative value (a shear rate of 0,
 // the viscosity 0 of such a point, time 0): those points are left out and
 // counted in hiddenOnLog.
 void dropPointsHiddenOnLog(Chart2D& chart, bool xLog, bool yLog);
-
-// What a line series needs to look the same at screen or print resolution: a
-// curve along time of a multi-day test has far more points than there are
-// pixel columns. When x never decreases and there are more than 4 points
-// per column, each of `columns` equal slices of the x range keeps its first,
-// lowest, highest and last point, in their order; otherwise nothing is left out.
-QList<QPointF> displayPoints(const QList<QPointF>& points, int columns = 2000);
 
 // The three 3-D chart types: viscosity up, against shear rate and time,
 // shear rate and sample temperature, or time and sample temperature.

@@ -8,11 +8,10 @@
 #include "calibration/CalibrationBobs.h"
 #include "calibration/CalibrationReport.h"
 #include "calibration/TorqueCalibration.h"
+#include "calibration/ui/TorqueGraph.h"
 #include "instrument/ProtocolCodec.h"
 #include "instrument/TimeScale.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
@@ -20,13 +19,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -176,36 +172,13 @@ QWidget* frmCalibrateTorque::createTorquePanel() {
     left->setLayout(form);
     left->setFixedWidth(300);
 
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setTitle(QStringLiteral("Shear Stress against Transducer Voltage"));
-    m_curve = new QLineSeries(chart);
-    m_points = new QScatterSeries(chart);
-    m_points->setMarkerSize(7);
-    chart->addSeries(m_curve);
-    chart->addSeries(m_points);
-    auto* x = new QValueAxis(chart);
-    x->setTitleText(QStringLiteral("Voltage (vdc)"));
-    x->setRange(0, 4);  // a transducer's span until the first records arrive
-    auto* y = new QValueAxis(chart);
-    y->setTitleText(QStringLiteral("Shear Stress (dyn/cm2)"));
-    y->setRange(0, 100);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(m_curve),
-                               static_cast<QAbstractSeries*>(m_points)}) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    m_graph = new QChartView(chart, panel);
-    m_graph->setObjectName(QStringLiteral("CWGraph1"));
-    m_graph->setRenderHint(QPainter::Antialiasing);
-    m_graph->setFocusPolicy(Qt::NoFocus);
-    m_graph->setMinimumSize(420, 360);
+    m_graph = createTorqueGraph(panel);
+    m_graph->widget()->setObjectName(QStringLiteral("CWGraph1"));
+    m_graph->widget()->setMinimumSize(420, 360);
 
     auto* row = new QHBoxLayout(panel);
     row->addWidget(left);
-    row->addWidget(m_graph, 1);
+    row->addWidget(m_graph->widget(), 1);
 
     connect(m_cmbInstName, &QComboBox::currentIndexChanged, this, &frmCalibrateTorque::onUnitChosen);
     connect(m_cmdStart, &QPushButton::clicked, this, &frmCalibrateTorque::onStart);
@@ -459,27 +432,7 @@ void frmCalibrateTorque::setRunning(bool running) {
 void frmCalibrateTorque::redrawGraph() {
     QList<QPointF> points;
     for (const CalibrationRecord& r : m_reader.records()) points.append({r.voltage, r.stress});
-    m_curve->replace(points);
-    m_points->replace(points);
-    if (points.isEmpty()) return;
-    auto [xlo, xhi] = std::minmax_element(points.begin(), points.end(),
-                                          [](QPointF a, QPointF b) { return a.x() < b.x(); });
-    auto [ylo, yhi] = std::minmax_element(points.begin(), points.end(),
-                                          [](QPointF a, QPointF b) { return a.y() < b.y(); });
-    // Readings at or above zero are drawn from the origin, as a bench chart is.
-    auto pad = [](double lo, double hi) {
-        const double m = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.1);
-        return std::pair{lo >= 0 ? 0.0 : lo - m, hi + m};
-    };
-    const auto xr = pad(xlo->x(), xhi->x());
-    const auto yr = pad(ylo->y(), yhi->y());
-    auto* chart = m_graph->chart();
-    auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
-    auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
-    x->setRange(xr.first, xr.second);
-    y->setRange(yr.first, yr.second);
-    x->applyNiceNumbers();
-    y->applyNiceNumbers();
+    m_graph->show(points);
 }
 
 QString frmCalibrateTorque::statusText() const { return m_panelMessage->text(); }

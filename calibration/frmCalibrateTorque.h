@@ -12,18 +12,16 @@
 #include <functional>
 #include <optional>
 
-class QChartView;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QLineSeries;
 class QPushButton;
-class QScatterSeries;
 class QTabWidget;
 
 namespace tz {
 
 class Prompt;
+class TorqueGraph;
 
 class frmCalibrateTorque : public QWidget {
     Q_OBJECT
@@ -85,9 +83,7 @@ private:
     QPushButton* m_cmdExport = nullptr;
     QPushButton* m_cmdReturn = nullptr;
     QPushButton* m_command1 = nullptr;
-    QChartView* m_graph = nullptr;
-    QLineSeries* m_curve = nullptr;
-    QScatterSeries* m_points = nullptr;
+    TorqueGraph* m_graph = nullptr;
     QLabel* m_panelUnit = nullptr;
     QLabel* m_panelMessage = nullptr;
 

@@ -15,10 +15,7 @@
 #include "instrument/ui/UnitArrangement.h"
 #include "testinfo/frmTestRelatedInfo.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QCheckBox>
-#include <QGraphicsLayout>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -236,10 +233,6 @@ void frmRealTime::createControls() {
     m_grid->setTabKeyNavigation(false);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_live = new LiveTestDisplay(*m_grid, *m_graph);
-    // A tiled window has little room for the chart: no rounded frame
-    // around it, every pixel to the curves and their scales.
-    m_live->chartView()->chart()->layout()->setContentsMargins(0, 0, 0, 0);
-    m_live->chartView()->chart()->setBackgroundRoundness(0);
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, &frmRealTime::exportShownTest);
 
     m_statusBar = new QStatusBar(this);

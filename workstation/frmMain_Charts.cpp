@@ -3,7 +3,6 @@
 // dialog whose choice is drawn over the opened test.
 #include "analysis/OpenedTestSession.h"
 #include "analysis/ui/ChartPanel.h"
-#include "analysis/ui/ChartView2D.h"
 #include "workstation/Workstation.h"
 #include "app/ui/Prompt.h"
 #include "workstation/frmMain.h"

@@ -1,7 +1,7 @@
 #include "analysis/ui/ChartPanel.h"
 
 #include "analysis/ui/ChartOutput.h"
-#include "analysis/ui/ChartView2D.h"
+#include "analysis/ui/Graph2D.h"
 #include "analysis/ui/ChartView3D.h"
 #include "app/Settings.h"
 #include "app/ui/Prompt.h"
@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -71,14 +72,14 @@ ChartPanel::ChartPanel(QWidget* parent, const ChartControls& controls, const Set
 
 ChartPanel::~ChartPanel() = default;
 
-ChartView2D* ChartPanel::view2D()
+Graph2D* ChartPanel::view2D()
 {
     if (!m_view2D) {
-        m_view2D = new ChartView2D(m_stack);
-        m_view2D->setObjectName(QStringLiteral("Pesgo1"));
-        m_stack->addWidget(m_view2D);
+        m_view2D = createGraph2D(m_stack);
+        m_view2D->widget()->setObjectName(QStringLiteral("Pesgo1"));
+        m_stack->addWidget(m_view2D->widget());
         draw2D();
-        if (!m_is3D) m_stack->setCurrentWidget(m_view2D);
+        if (!m_is3D) m_stack->setCurrentWidget(m_view2D->widget());
     }
     return m_view2D;
 }
@@ -204,7 +205,7 @@ void ChartPanel::updateControls()
     if (m_is3D)
         m_stack->setCurrentWidget(view3D());
     else if (m_view2D || m_view3D)
-        m_stack->setCurrentWidget(view2D());
+        m_stack->setCurrentWidget(view2D()->widget());
 }
 
 void ChartPanel::redraw()
@@ -399,7 +400,7 @@ void ChartPanel::setFilter(DataFilter filter)
 void ChartPanel::paintVisible(QPainter& painter, const QRectF& target) const
 {
     // The chart keeps its on-screen proportions, centred on the page or image.
-    const QWidget* visible = m_is3D ? static_cast<QWidget*>(m_view3D) : m_view2D;
+    const QWidget* visible = m_is3D ? static_cast<QWidget*>(m_view3D) : m_view2D->widget();
     QSizeF fitted = QSizeF(visible->size().expandedTo(QSize(1, 1))).scaled(target.size(), Qt::KeepAspectRatio);
     const QRectF place(target.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
     if (m_is3D) {
@@ -409,12 +410,12 @@ void ChartPanel::paintVisible(QPainter& painter, const QRectF& target) const
         painter.drawImage(place, m_view3D->render(pixels.expandedTo(QSize(1, 1))));
         return;
     }
-    m_view2D->render(&painter, place, m_view2D->viewport()->rect(), Qt::IgnoreAspectRatio);
+    m_view2D->render(painter, place);
 }
 
 QWidget* ChartPanel::visibleGraph()
 {
-    return m_is3D ? static_cast<QWidget*>(view3D()) : view2D();
+    return m_is3D ? static_cast<QWidget*>(view3D()) : view2D()->widget();
 }
 
 bool ChartPanel::printVisibleChart(QPrinter& printer)

@@ -27,7 +27,7 @@ class clsConnection;
 
 namespace tz {
 
-class ChartView2D;
+class Graph2D;
 class ChartView3D;
 class Prompt;
 struct Settings;
@@ -65,7 +65,7 @@ public:
     QStackedWidget* widget() const { return m_stack; }
     // The graphs, created on first use (the 2-D one also just after the
     // chart area is first painted) and drawn with what the panel shows.
-    ChartView2D* view2D();
+    Graph2D* view2D();
     ChartView3D* view3D();
 
     // A test has been opened: the first chart type of the list is selected
@@ -124,7 +124,7 @@ private:
     clsConnection& m_connection;
     Prompt& m_prompt;
     QStackedWidget* m_stack = nullptr;
-    ChartView2D* m_view2D = nullptr;
+    Graph2D* m_view2D = nullptr;
     ChartView3D* m_view3D = nullptr;
     bool m_view2DPending = false;
     std::function<bool()> m_glCheck;

@@ -4,15 +4,11 @@
 #include "db/DbError.h"
 #include "db/clsConnection.h"
 #include "instrument/PointWriter.h"
+#include "instrument/ui/LiveChart.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QHeaderView>
-#include <QLegend>
-#include <QLineSeries>
 #include <QSqlQuery>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -20,83 +16,26 @@
 
 namespace tz {
 
-namespace {
-
-QLineSeries* series(QChart* chart, const QString& name, const QColor& colour)
-{
-    auto* s = new QLineSeries(chart);
-    s->setName(name);
-    QPen pen(colour);
-    pen.setWidthF(1.5);
-    s->setPen(pen);
-    chart->addSeries(s);
-    return s;
-}
-
-// An axis range with a little room, never empty, with tick labels carrying as
-// many decimals as their spacing needs: no "1, 1" on a short test and no
-// "-0" under readings that cannot go below zero.
-void fit(QValueAxis* axis, double lo, double hi, bool room = true)
-{
-    if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) {
-        lo = 0;
-        hi = 1;
-    }
-    if (hi - lo < 1e-9) {
-        lo -= 0.5;
-        hi += 0.5;
-    }
-    const double pad = room ? (hi - lo) * 0.05 : 0.0;
-    const double from = lo >= 0 ? std::max(0.0, lo - pad) : lo - pad;
-    const double to = hi + pad;
-    axis->setRange(from, to);
-    const double spacing = (to - from) / std::max(1, axis->tickCount() - 1);
-    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(spacing))), 0, 6);
-    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
-}
-
-}  // namespace
-
 LiveTestDisplay::LiveTestDisplay(QTableWidget& grid, QWidget& chartFrame, int unitSystem)
     : QObject(&chartFrame), grid_(grid)
 {
     unitSystem_ = unitSystem;
     analysis_.reset(1.5987, unitSystem_);
 
-    chart_ = new QChart;
-    chart_->legend()->setAlignment(Qt::AlignBottom);
-    chart_->setMargins(QMargins(2, 2, 2, 2));
-    viscosity_ = series(chart_, QStringLiteral("Visc cP"), QColor(0, 90, 200));
-    bath_ = series(chart_, QStringLiteral("Bath °F"), QColor(200, 60, 0));
-    sample_ = series(chart_, QStringLiteral("Sample °F"), QColor(220, 150, 0));
-    rate_ = series(chart_, QStringLiteral("Rate 1/s"), QColor(0, 140, 60));
-    x_ = new QValueAxis;
-    x_->setTitleText(QStringLiteral("Time (Min)"));
-    x_->setLabelFormat(QStringLiteral("%.0f"));
-    yViscosity_ = new QValueAxis;
-    yViscosity_->setTitleText(QStringLiteral("cP"));
-    yViscosity_->setLabelFormat(QStringLiteral("%.0f"));
-    yOther_ = new QValueAxis;
-    yOther_->setTitleText(QStringLiteral("°F, 1/s"));
-    yOther_->setLabelFormat(QStringLiteral("%.0f"));
-    chart_->addAxis(x_, Qt::AlignBottom);
-    chart_->addAxis(yViscosity_, Qt::AlignLeft);
-    chart_->addAxis(yOther_, Qt::AlignRight);
-    for (QLineSeries* s : {viscosity_, bath_, sample_, rate_}) {
-        s->attachAxis(x_);
-        s->attachAxis(s == viscosity_ ? yViscosity_ : yOther_);
-    }
-    view_ = new QChartView(chart_, &chartFrame);
-    view_->setObjectName(QStringLiteral("LiveChart"));
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setFocusPolicy(Qt::NoFocus);
+    chart_ = createLiveChart(&chartFrame);
+    chart_->widget()->setObjectName(QStringLiteral("LiveChart"));
     auto* layout = new QVBoxLayout(&chartFrame);
     layout->setContentsMargins(1, 1, 1, 1);
-    layout->addWidget(view_);
+    layout->addWidget(chart_->widget());
 
     // The heading is built when the window loads.
     showHeading();
     clear();
+}
+
+QWidget* LiveTestDisplay::chartView() const
+{
+    return chart_->widget();
 }
 
 void LiveTestDisplay::setUnitSystem(int unitSystem)
@@ -143,11 +82,7 @@ void LiveTestDisplay::startTest(double bobRadiusCm)
 
 void LiveTestDisplay::clear()
 {
-    for (QLineSeries* s : {viscosity_, bath_, sample_, rate_})
-        s->clear();
-    fit(x_, 0, 1);
-    fit(yViscosity_, 0, 1);
-    fit(yOther_, 0, 1);
+    chart_->clear();
     grid_.setRowCount(1);
     grid_.clearContents();
     settledRows_ = 0;
@@ -170,33 +105,7 @@ void LiveTestDisplay::addPoints(const QList<RecordedPoint>& points)
 
 void LiveTestDisplay::showChart()
 {
-    QList<QPointF> v, b, s, r;
-    double vLo = 0, vHi = 0, oLo = 0, oHi = 0;
-    bool first = true;
-    for (const LiveChartPoint& p : analysis_.chart()) {
-        v << QPointF(p.minutes, p.viscosity);
-        b << QPointF(p.minutes, p.bathTemp);
-        s << QPointF(p.minutes, p.sampleTemp);
-        r << QPointF(p.minutes, p.shearRate);
-        const double oMin = std::min({p.bathTemp, p.sampleTemp, p.shearRate});
-        const double oMax = std::max({p.bathTemp, p.sampleTemp, p.shearRate});
-        vLo = first ? p.viscosity : std::min(vLo, p.viscosity);
-        vHi = first ? p.viscosity : std::max(vHi, p.viscosity);
-        oLo = first ? oMin : std::min(oLo, oMin);
-        oHi = first ? oMax : std::max(oHi, oMax);
-        first = false;
-    }
-    // Each refresh replaces the plot; the series stay the same objects.
-    viscosity_->replace(v);
-    bath_->replace(b);
-    sample_->replace(s);
-    rate_->replace(r);
-    if (first)
-        return;
-    const double from = analysis_.chart().front().minutes, to = analysis_.chart().back().minutes;
-    fit(x_, from, to > from ? to : from + 1, false);
-    fit(yViscosity_, std::min(0.0, vLo), vHi);
-    fit(yOther_, std::min(0.0, oLo), oHi);
+    chart_->show(analysis_.chart());
 }
 
 void LiveTestDisplay::showGrid()

@@ -7,15 +7,13 @@
 
 #include <QObject>
 
-class QChart;
-class QChartView;
-class QLineSeries;
 class QTableWidget;
-class QValueAxis;
 class QWidget;
 class clsConnection;
 
 namespace tz {
+
+class LiveChart;
 
 class LiveTestDisplay : public QObject {
     Q_OBJECT
@@ -40,7 +38,8 @@ public:
 
     const LiveRampAnalysis& analysis() const { return analysis_; }
     int unitSystem() const { return unitSystem_; }
-    QChartView* chartView() const { return view_; }
+    // The chart's widget (a QChartView when the charts module is there).
+    QWidget* chartView() const;
 
 private:
     void showHeading();
@@ -50,15 +49,7 @@ private:
     QTableWidget& grid_;
     int unitSystem_ = 1;
     LiveRampAnalysis analysis_;
-    QChartView* view_ = nullptr;
-    QChart* chart_ = nullptr;
-    QLineSeries* viscosity_ = nullptr;
-    QLineSeries* bath_ = nullptr;
-    QLineSeries* sample_ = nullptr;
-    QLineSeries* rate_ = nullptr;
-    QValueAxis* x_ = nullptr;
-    QValueAxis* yViscosity_ = nullptr;
-    QValueAxis* yOther_ = nullptr;
+    LiveChart* chart_ = nullptr;
     // Grid rows of ramps already closed when the grid was last written: they
     // never change again and are not written again.
     int settledRows_ = 0;

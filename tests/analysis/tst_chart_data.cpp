@@ -4,6 +4,7 @@
 // on the charts.
 #include "ChartFixture.h"
 #include "analysis/ChartData.h"
+#include "analysis/DisplayPoints.h"
 #include "app/Settings.h"
 
 #include <QTest>

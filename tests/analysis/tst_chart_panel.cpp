@@ -8,7 +8,7 @@
 #include "StoredTests.h"
 #include "analysis/OpenedTest.h"
 #include "analysis/ui/ChartPanel.h"
-#include "analysis/ui/ChartView2D.h"
+#include "analysis/ui/charts/ChartView2D.h"
 #include "analysis/ui/ChartView3D.h"
 #include "workstation/Workstation.h"
 #include "workstation/frmMain.h"
@@ -42,6 +42,12 @@ using namespace tz;
 namespace {
 
 // The drawn series, lines or markers.
+// The panel's 2-D graph as the charts module made it.
+ChartView2D* graph2D(ChartPanel* panel)
+{
+    return dynamic_cast<ChartView2D*>(panel->view2D());
+}
+
 QList<QXYSeries*> lines(ChartView2D* view)
 {
     QList<QXYSeries*> out;
@@ -188,7 +194,7 @@ private slots:
             early.choose2D();
             QWidget* current = early.widget()->currentWidget();
             QVERIFY(current);
-            QCOMPARE(current, early.view2D());
+            QCOMPARE(current, early.view2D()->widget());
         }
     }
 
@@ -205,9 +211,9 @@ private slots:
         // Nothing opened: the choice snaps back to the first type.
         choose(3);
         QCOMPARE(type->currentIndex(), 0);
-        QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
-        QCOMPARE(lines(panel->view2D()).size(), 4);
-        QVERIFY(lines(panel->view2D()).first()->points().isEmpty());
+        QCOMPARE(graph2D(panel)->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+        QCOMPARE(lines(graph2D(panel)).size(), 4);
+        QVERIFY(lines(graph2D(panel)).first()->points().isEmpty());
     }
 
     // A test name is shown as typed, markup characters and all.
@@ -220,14 +226,14 @@ private slots:
         choose(0);
         auto shown = [this] {
             QStringList texts;
-            for (QGraphicsItem* item : panel->view2D()->scene()->items())
+            for (QGraphicsItem* item : graph2D(panel)->scene()->items())
                 if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) texts << text->toPlainText();
             return texts;
         };
-        panel->view2D()->grab();
+        graph2D(panel)->grab();
         QVERIFY2(shown().contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
         choose(5);
-        panel->view2D()->grab();
+        graph2D(panel)->grab();
         // Under its chart title, as the subtitle.
         QVERIFY2(shown().join("|").contains("Gel <30> & B"), qPrintable(shown().join(" | ")));
     }
@@ -235,7 +241,7 @@ private slots:
     void defaultChartAndFilter()
     {
         panel->showTest(*hand);
-        ChartView2D* view = panel->view2D();
+        ChartView2D* view = graph2D(panel);
         QCOMPARE(panel->widget()->currentWidget(), view);
         QCOMPARE(view->drawn().title, QString("Hand"));
         QCOMPARE(view->chart()->title(), QString("Hand"));
@@ -271,7 +277,7 @@ private slots:
         more.AddNew();
 
         choose(1);
-        ChartView2D* view = panel->view2D();
+        ChartView2D* view = graph2D(panel);
         QCOMPARE(view->drawn().title, QString("Shear Stress Vs. Shear Rate"));
         QList<QXYSeries*> s = lines(view);
         QCOMPARE(s.size(), 1);
@@ -331,12 +337,12 @@ private slots:
             choose(index);
             if (index == 3) QVERIFY(panel->overlayTest("Gel 25 HT"));
             const bool markers = index == 1 || index == 3;
-            for (QAbstractSeries* s : panel->view2D()->chart()->series()) {
+            for (QAbstractSeries* s : graph2D(panel)->chart()->series()) {
                 QCOMPARE(qobject_cast<QScatterSeries*>(s) != nullptr, markers);
                 QCOMPARE(qobject_cast<QLineSeries*>(s) != nullptr, !markers);
             }
             if (index == 3) {
-                QCOMPARE(panel->view2D()->chart()->series().size(), 2);
+                QCOMPARE(graph2D(panel)->chart()->series().size(), 2);
                 screenshot("chart-visc-rate-markers");
             }
         }
@@ -367,8 +373,8 @@ private slots:
     {
         QVERIFY(w->openedTest().open("Hand"));
         QCOMPARE(panel->testName(), QString("Hand"));
-        QCOMPARE(panel->view2D()->drawn().title, QString("Hand"));
-        QCOMPARE(panel->view2D()->chart()->title(), QString("Hand"));
+        QCOMPARE(graph2D(panel)->drawn().title, QString("Hand"));
+        QCOMPARE(graph2D(panel)->chart()->title(), QString("Hand"));
         choose(3);
         auto* overlap = find<QPushButton>("cmdOverlap");
         QVERIFY(overlap->isEnabled());
@@ -379,7 +385,7 @@ private slots:
             dialog->findChild<QPushButton*>("cmdOK")->click();
         });
         overlap->click();
-        const QList<QXYSeries*> s = lines(panel->view2D());
+        const QList<QXYSeries*> s = lines(graph2D(panel));
         QCOMPARE(s.size(), 2);
         QCOMPARE(s[1]->name(), QString("Gel 25 HT"));
         screenshot("main-open-overlay");
@@ -387,14 +393,14 @@ private slots:
         w->openedTest().close();
         QCOMPARE(panel->testName(), QString());
         QVERIFY(!overlap->isEnabled());
-        QCOMPARE(panel->view2D()->drawn().title, QString("Viscosity & Temperature Vs. Time"));
+        QCOMPARE(graph2D(panel)->drawn().title, QString("Viscosity & Temperature Vs. Time"));
     }
 
     void defaultChartLogAxes()
     {
         panel->showTest(*gel);
         find<QRadioButton>("optYLog")->click();
-        ChartView2D* view = panel->view2D();
+        ChartView2D* view = graph2D(panel);
         const QList<QAbstractAxis*> ys = view->chart()->axes(Qt::Vertical);
         QCOMPARE(ys.size(), 3);
         // Temperature stays linear; viscosity and shear rate turn logarithmic.
@@ -433,7 +439,7 @@ private slots:
 
         find<QRadioButton>("opt2D")->click();
         QCOMPARE(type->count(), 6);
-        QCOMPARE(panel->widget()->currentWidget(), panel->view2D());
+        QCOMPARE(panel->widget()->currentWidget(), graph2D(panel));
         QVERIFY(find<QWidget>("fraXScale")->isVisible());
     }
 
@@ -495,7 +501,7 @@ private slots:
         QCOMPARE(checks, 1);
         QVERIFY(!noGl.view3D()->hasGraph());
         QCOMPARE(c.chartType->count(), 6);
-        QCOMPARE(lines(noGl.view2D()).size(), 4);
+        QCOMPARE(lines(graph2D(&noGl)).size(), 4);
     }
 };
 

@@ -29,7 +29,7 @@ QStringList tickLabels(const QValueAxis* axis)
 
 void checkAxes(const LiveTestDisplay& display)
 {
-    const auto axes = display.chartView()->chart()->axes();
+    const auto axes = qobject_cast<QChartView*>(display.chartView())->chart()->axes();
     QCOMPARE(axes.size(), 3);
     for (QAbstractAxis* a : axes) {
         const auto* axis = qobject_cast<QValueAxis*>(a);
@@ -67,7 +67,7 @@ private slots:
             points.append({1, 1, 0, 10.0 * i, 75.0 + i, 500, 100, 50, 0, 76});
         display.addPoints(points);
         checkAxes(display);
-        const auto* time = qobject_cast<QValueAxis*>(display.chartView()->chart()->axes(Qt::Horizontal).first());
+        const auto* time = qobject_cast<QValueAxis*>(qobject_cast<QChartView*>(display.chartView())->chart()->axes(Qt::Horizontal).first());
         QCOMPARE(tickLabels(time).first(), QStringLiteral("0.17"));  // 10 s
     }
 };

@@ -169,7 +169,7 @@ private slots:
         auto* grid = unit->findChild<QTableWidget*>("MSFlexGrid1");
         QCOMPARE(gridRows(grid), tableRows(expected));
         QCOMPARE(grid->horizontalHeaderItem(5)->text(), QStringLiteral("Kv \nlbf-s^n/ft2"));
-        auto* chart = unit->liveDisplay()->chartView()->chart();
+        auto* chart = qobject_cast<QChartView*>(unit->liveDisplay()->chartView())->chart();
         QCOMPARE(static_cast<QLineSeries*>(chart->series().first())->count(), held);
         if (!qEnvironmentVariable("TZ360_SCREENSHOTS").isEmpty())
             unit->grab().save(QDir(qEnvironmentVariable("TZ360_SCREENSHOTS")).filePath("frmRealTime_retrieved.png"));
@@ -297,7 +297,7 @@ private slots:
         const Settings live = LiveRampAnalysis::liveSettings(2);
         QCOMPARE(gridRows(unit.findChild<QTableWidget*>("MSFlexGrid1")),
                  tableRows(buildResultsTable(analyseRamps(rows, 1.2276, live), live)));
-        QCOMPARE(static_cast<QLineSeries*>(unit.liveDisplay()->chartView()->chart()->series().first())->count(), 8);
+        QCOMPARE(static_cast<QLineSeries*>(qobject_cast<QChartView*>(unit.liveDisplay()->chartView())->chart()->series().first())->count(), 8);
 
         // While that test runs, Retrieve is refused: the retrieved test would
         // take over the window's test id and the running test's next points.

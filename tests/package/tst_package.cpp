@@ -96,7 +96,8 @@ private slots:
                               "/usr/share/icons/hicolor/scalable/apps/tz360.svg",
                               "/usr/share/icons/hicolor/128x128/apps/tz360.png",
                               "/usr/lib/tz360/modules/tz360-chart3d.so",
-                              "/usr/lib/tz360/modules/tz360-xlsx.so"})
+                              "/usr/lib/tz360/modules/tz360-xlsx.so",
+                              "/usr/lib/tz360/modules/tz360-charts.so"})
             QTest::newRow(p) << QString::fromLatin1(p);
     }
     void holdsFile() {

@@ -1,4 +1,6 @@
-#include "analysis/ui/ChartView2D.h"
+#include "analysis/ui/charts/ChartView2D.h"
+
+#include "analysis/DisplayPoints.h"
 
 #include <QChart>
 #include <QLegendMarker>
@@ -101,7 +103,6 @@ ChartView2D::ChartView2D(QWidget* parent) : QChartView(new QChart, parent)
 {
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::NoFocus);
-    draw(defaultChart(QString(), ChartPoints{}), false, false);
 }
 
 void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
@@ -181,4 +182,14 @@ void ChartView2D::draw(const Chart2D& c, bool xLog, bool yLog)
     delete old;
 }
 
+void ChartView2D::render(QPainter& painter, const QRectF& target)
+{
+    QChartView::render(&painter, target, viewport()->rect(), Qt::IgnoreAspectRatio);
+}
+
 }  // namespace tz
+
+extern "C" Q_DECL_EXPORT tz::Graph2D* tz360_create_graph_2d(QWidget* parent)
+{
+    return new tz::ChartView2D(parent);
+}
