@@ -45,9 +45,13 @@ QFunctionPointer moduleFunction(const QString& file, const char* symbol, QString
         for (const QString& path : candidates(file)) {
             if (!QFileInfo::exists(path)) continue;
             QLibrary module(path);
+            if (!module.load()) {
+                f.error = module.errorString();
+                continue;
+            }
             f.function = module.resolve(symbol);
             if (f.function) break;
-            f.error = module.errorString();
+            f.error = QStringLiteral("%1 holds no %2 (a module of another version?).").arg(path, QLatin1String(symbol));
         }
         if (!f.function && f.error.isEmpty())
             f.error = QStringLiteral("%1 is not installed beside the program.").arg(file);
