@@ -18,9 +18,7 @@ public:
 
 Graph2D* createGraph2D(QWidget* parent)
 {
-    QString error;
-    if (const auto create = chartsFactory<Graph2DFactory>(kGraph2DFactory, &error)) return create(parent);
-    return new MissingGraph2D(error, parent);
+    return createChartsGraph<Graph2D, MissingGraph2D>(kGraph2DFactory, parent);
 }
 
 }  // namespace tz

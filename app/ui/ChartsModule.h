@@ -10,19 +10,25 @@
 
 namespace tz {
 
-// The module's factory of that name, or null with error saying why the
-// module could not be loaded.
-template <typename Factory>
-Factory chartsFactory(const char* symbol, QString* error)
-{
-    return reinterpret_cast<Factory>(moduleFunction(QStringLiteral("tz360-charts.so"), symbol, error));
-}
-
 // What stands in for a graph when the module cannot be loaded: the reason,
 // in the graph's place.
 class MissingGraph : public QLabel {
 public:
     MissingGraph(const QString& error, QWidget* parent);
 };
+
+// A graph made by the module's factory of that name (a function taking the
+// parent widget) or, when the module cannot be loaded, a Missing one (a
+// MissingGraph that is also a Graph) saying why.
+template <typename Graph, typename Missing>
+Graph* createChartsGraph(const char* factory, QWidget* parent)
+{
+    using Factory = Graph* (*)(QWidget*);
+    QString error;
+    if (const auto create = reinterpret_cast<Factory>(
+            moduleFunction(QStringLiteral("tz360-charts.so"), factory, &error)))
+        return create(parent);
+    return new Missing(error, parent);
+}
 
 }  // namespace tz

@@ -17,9 +17,7 @@ public:
 
 TorqueGraph* createTorqueGraph(QWidget* parent)
 {
-    QString error;
-    if (const auto create = chartsFactory<TorqueGraphFactory>(kTorqueGraphFactory, &error)) return create(parent);
-    return new MissingTorqueGraph(error, parent);
+    return createChartsGraph<TorqueGraph, MissingTorqueGraph>(kTorqueGraphFactory, parent);
 }
 
 }  // namespace tz

@@ -18,9 +18,7 @@ public:
 
 LiveChart* createLiveChart(QWidget* parent)
 {
-    QString error;
-    if (const auto create = chartsFactory<LiveChartFactory>(kLiveChartFactory, &error)) return create(parent);
-    return new MissingLiveChart(error, parent);
+    return createChartsGraph<LiveChart, MissingLiveChart>(kLiveChartFactory, parent);
 }
 
 }  // namespace tz
