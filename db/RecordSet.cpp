@@ -284,7 +284,7 @@ QString RecordSet::toText(const QVariant& value)
     return value.toString();
 }
 
-QDateTime RecordSet::toDate(const QVariant& value)
+QDateTime RecordSet::storedDate(const QVariant& value)
 {
     if (value.typeId() == QMetaType::QDateTime)
         return value.toDateTime();
@@ -294,6 +294,12 @@ QDateTime RecordSet::toDate(const QVariant& value)
     QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!date.isValid())
         date = QDateTime::fromString(text, Qt::ISODate);
+    return date;
+}
+
+QDateTime RecordSet::toDate(const QVariant& value)
+{
+    const QDateTime date = storedDate(value);
     if (!date.isValid())
         throw typeMismatch();
     return date;

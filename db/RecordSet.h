@@ -68,6 +68,10 @@ public:
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     int rowIndex() const { return m_row; }
 
+    // A stored date as the record classes read it: a date-time from the lab
+    // server, ISO text from the file. Invalid when the value is none of these.
+    static QDateTime storedDate(const QVariant& value);
+
 protected:
     // columns: the table's columns in select order (names as in the SELECT).
     RecordSet(const char* className, QStringList columns);

@@ -2,6 +2,7 @@
 
 #include "analysis/OpenedTest.h"
 #include "db/DbError.h"
+#include "db/RecordSet.h"
 #include "db/TestResultColumns.h"
 #include "db/clsConnection.h"
 
@@ -29,22 +30,11 @@ QString containsPattern(const QString& text)
     return u'%' + escaped + u'%';
 }
 
+// Read as the record classes read TEST_TIME; a time the workstation could
+// not have written shows as none.
 QDateTime dateOrInvalid(const QVariant& value)
 {
-    if (value.isNull())
-        return {};
-    // Read as the record classes read TEST_TIME: a date-time from the server,
-    // ISO text from the file; a time the workstation could not have written
-    // shows as none.
-    if (value.typeId() == QMetaType::QDateTime)
-        return value.toDateTime();
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().startOfDay();
-    const QString text = value.toString();
-    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!date.isValid())
-        date = QDateTime::fromString(text, Qt::ISODate);
-    return date;
+    return value.isNull() ? QDateTime() : RecordSet::storedDate(value);
 }
 
 }  // namespace
