@@ -99,9 +99,9 @@ bool ChartPanel::eventFilter(QObject* watched, QEvent* event)
 {
     // The empty chart is drawn just after the window first appears, once
     // its first picture is on the screen, so that start-up does not wait
-    // for it.
-    if (watched == m_stack && event->type() == QEvent::Paint && !m_view2D && !m_view2DPending) {
-        m_view2DPending = true;
+    // for it. Asked once: the filter goes with the first paint.
+    if (watched == m_stack && event->type() == QEvent::Paint) {
+        m_stack->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] { view2D(); });
     }
     return QObject::eventFilter(watched, event);

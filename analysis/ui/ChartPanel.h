@@ -126,7 +126,6 @@ private:
     QStackedWidget* m_stack = nullptr;
     Graph2D* m_view2D = nullptr;
     ChartView3D* m_view3D = nullptr;
-    bool m_view2DPending = false;
     std::function<bool()> m_glCheck;
     std::optional<bool> m_glAvailable;  // none until the check has run
 
